@@ -1,0 +1,27 @@
+#!/bin/bash
+# The whole check on a fresh machine: install what is missing, build the
+# native, win64 and win32 builds, run every native and Wine test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=$(nproc)
+
+scripts/install-deps.sh
+
+for preset in native win64 win32; do
+    echo "=== build $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+done
+
+# One X server and one Wine prefix for the whole Wine run.
+source scripts/wine-session.sh
+wine_session_start "$root/build/win64"
+trap wine_session_stop EXIT
+
+status=0
+echo "=== test native"
+ctest --preset native -j "$jobs" || status=1
+echo "=== test win64 (Wine)"
+ctest --preset win64 || status=1
+exit $status

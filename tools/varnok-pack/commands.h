@@ -1,0 +1,10 @@
+// The sub-commands of varnok-pack. Each takes the arguments after its own
+// name (argv[0] is the sub-command) and returns the process exit code.
+#pragma once
+
+int RunPack(int argc, char** argv);
+int RunList(int argc, char** argv);
+int RunVerify(int argc, char** argv);
+int RunExtract(int argc, char** argv);
+int RunEnv(int argc, char** argv);
+int RunRct(int argc, char** argv);
