@@ -29,7 +29,7 @@ public:
 struct ExtractFailure {
     ArchiveStatus status = ArchiveStatus::Ok;
     char name[kMaxPath] = {};  // the entry being read, empty before the first
-    int64_t offset = 0;        // archive offset of that entry's first byte
+    int64_t offset = 0;        // file offset of that entry's first byte
 };
 
 // Inflates one file entry whose header has been read; the stream stands at

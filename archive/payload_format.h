@@ -41,7 +41,7 @@ enum class ArchiveStatus {
     UnsafeName,         // absolute, drive-qualified, or with a ".." level
     PathTooLong,        // destination, '\\' and name do not fit in 260 bytes
     SizeTooLarge,       // a size of 2^31 or more, or a folder/file size that makes no sense
-    BadStream,          // zlib refused the data: damaged, wrong Adler-32, cut short
+    BadStream,          // zlib refused the data (damaged, wrong Adler-32), or it does not fill its compressed size
     CannotCreate,       // an output file could not be created
     WriteFailed,        // an output file could not be written
 };
@@ -55,7 +55,11 @@ const char* DescribeArchiveStatus(ArchiveStatus status);
 // names that would leave the destination folder.
 ArchiveStatus ReadArchiveEntry(FILE* archive, ArchiveEntry& entry);
 
-// True when a name is relative, holds no ".." level and no drive letter.
+// True when a name stays below the destination folder on Windows and on
+// Linux: not empty, no leading '\\' or '/', no ':' (drive letters, streams),
+// and no level made only of dots and blanks with two or more dots, which
+// Windows reads as "..". Both '\\' and '/' separate levels; a 0x5C that is
+// the second byte of a double-byte character does not.
 bool IsSafeEntryName(const char* name);
 
 // Little-endian field access, shared by the reader and the writer.

@@ -39,6 +39,9 @@ function(varnok_make_libraries)
     get_property(win GLOBAL PROPERTY VARNOK_WIN32_SOURCES)
     add_library(varnok_win STATIC ${win})
     target_link_libraries(varnok_win PUBLIC varnok_portable comctl32 winmm ole32 uuid shell32 gdi32 user32)
+    # The portable code calls back into the Win32 half (AllocOrReport, the
+    # message boxes, the locator's lock): a cycle that CMake links by repeating.
+    target_link_libraries(varnok_portable PUBLIC varnok_win)
     # The installer is an ANSI program: every text is in the process code page.
     target_compile_definitions(varnok_win PUBLIC _WIN32_WINNT=0x0601 WINVER=0x0601)
   elseif(VARNOK_TESTS)

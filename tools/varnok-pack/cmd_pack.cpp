@@ -1,9 +1,297 @@
+#include <getopt.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "archive/payload_writer.h"
+#include "archive/stdio_file.h"
+#include "tools/varnok-pack/cli.h"
 #include "tools/varnok-pack/commands.h"
+#include "tools/varnok-pack/env_report.h"
+#include "tools/varnok-pack/game_folder.h"
+#include "tools/varnok-pack/parallel_deflate.h"
+#include "tools/varnok-pack/progress_bar.h"
 
-// Placeholder until the command lands.
-int RunPack(int, char**) {
-    std::fprintf(stderr, "varnok-pack: 'pack' is not available yet\n");
-    return 2;
+namespace {
+
+constexpr char kCommand[] = "pack";
+
+constexpr char kHelp[] =
+    "usage: varnok-pack pack [OPTIONS] GAMEDIR\n"
+    "\n"
+    "Packs a game folder into an installer: the stub program unchanged, the\n"
+    "archive, and a 4-byte trailer holding the stub's length. Without --stub,\n"
+    "writes the archive alone, to be shipped as instdat.arc beside the program.\n"
+    "GAMEDIR must hold install.env and insttscr.rct at its top level. Names are\n"
+    "stored in Shift-JIS; set-up files come first, then folders in pre-order.\n"
+    "install.env is checked as 'varnok-pack env check --game GAMEDIR' does;\n"
+    "its warnings are shown, its errors stop the pack.\n"
+    "\n"
+    "  -o, --output=OUT   the file to write (default: setup.exe with --stub,\n"
+    "                     instdat.arc without); replaced only when complete\n"
+    "      --stub=EXE     the installer program to put the archive behind\n"
+    "      --level=N      compression level 0-9 (default 6)\n"
+    "  -j, --jobs=N       compress on N threads (default: the processors)\n"
+    "  -h, --help         show this help\n"
+    "\n"
+    "SOURCE_DATE_EPOCH, when set, caps the stored file times at that moment,\n"
+    "so that the same folder gives the same bytes.\n"
+    "\n";
+
+struct PackOptions {
+    std::string gameDir;
+    std::string stub;
+    std::string output;
+    int level = 6;
+    int jobs = 1;
+    std::optional<int64_t> latestTime;
+};
+
+// -1 to go on, otherwise the exit code.
+int ParseOptions(int argc, char** argv, PackOptions& options) {
+    static const option kLong[] = {{"output", required_argument, nullptr, 'o'},
+                                   {"stub", required_argument, nullptr, 's'},
+                                   {"level", required_argument, nullptr, 'l'},
+                                   {"jobs", required_argument, nullptr, 'j'},
+                                   {"help", no_argument, nullptr, 'h'},
+                                   {nullptr, 0, nullptr, 0}};
+    options.jobs = DefaultJobs();
+    optind = 0;
+    opterr = 0;
+    for (int c; (c = getopt_long(argc, argv, "o:j:h", kLong, nullptr)) != -1;) {
+        switch (c) {
+        case 'o':
+            options.output = optarg;
+            break;
+        case 's':
+            options.stub = optarg;
+            break;
+        case 'l':
+            if (!ParseIntOption(optarg, 0, 9, options.level))
+                return UsageError(kCommand, "--level wants a number from 0 to 9, not '%s'", optarg);
+            break;
+        case 'j':
+            if (!ParseIntOption(optarg, 1, 256, options.jobs))
+                return UsageError(kCommand, "--jobs wants a number from 1 to 256, not '%s'", optarg);
+            break;
+        case 'h':
+            std::printf("%s%s", kHelp, kExitCodeHelp);
+            return kExitOk;
+        default:
+            return BadOption(kCommand, argv);
+        }
+    }
+    if (argc - optind != 1)
+        return UsageError(kCommand, "expects one GAMEDIR");
+    options.gameDir = argv[optind];
+    if (options.output.empty())
+        options.output = options.stub.empty() ? "instdat.arc" : "setup.exe";
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+        char* end = nullptr;
+        long long seconds = std::strtoll(epoch, &end, 10);
+        if (*epoch == '\0' || *end != '\0' || seconds < 0)
+            return UsageError(kCommand, "SOURCE_DATE_EPOCH='%s' is not a number of seconds", epoch);
+        options.latestTime = seconds;
+    }
+    return -1;
+}
+
+// The output under a temporary name beside it, renamed into place by
+// Commit and removed otherwise, so that a failed run leaves nothing half
+// written and never touches an older file of the same name.
+class TempOutput {
+public:
+    explicit TempOutput(std::string path) : path_(std::move(path)), temp_(path_ + ".XXXXXX") {
+        int fd = mkstemp(temp_.data());
+        if (fd < 0)
+            return;
+        mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+        file_.reset(fdopen(fd, "wb"));
+        if (!file_)
+            close(fd);
+    }
+    ~TempOutput() {
+        if (!committed_) {
+            file_.reset();
+            unlink(temp_.c_str());
+        }
+    }
+    FILE* get() const { return file_.get(); }
+    bool Commit() {
+        if (std::fclose(file_.release()) != 0)
+            return false;
+        committed_ = std::rename(temp_.c_str(), path_.c_str()) == 0;
+        return committed_;
+    }
+
+private:
+    std::string path_;
+    std::string temp_;
+    UniqueFile file_;
+    bool committed_ = false;
+};
+
+bool CopyStub(const std::string& stub, FILE* out, int64_t& length) {
+    UniqueFile in(std::fopen(stub.c_str(), "rb"));
+    if (!in) {
+        PrintError(kCommand, "'%s': %s", stub.c_str(), std::strerror(errno));
+        return false;
+    }
+    std::vector<char> buffer(1 << 20);
+    length = 0;
+    while (size_t n = std::fread(buffer.data(), 1, buffer.size(), in.get())) {
+        length += static_cast<int64_t>(n);
+        if (length > INT32_MAX) {
+            PrintError(kCommand, "'%s' is 2 GiB or larger; the installer could not find its archive", stub.c_str());
+            return false;
+        }
+        if (std::fwrite(buffer.data(), 1, n, out) != n) {
+            PrintError(kCommand, "cannot write the output: %s", std::strerror(errno));
+            return false;
+        }
+    }
+    if (std::ferror(in.get()) || length == 0) {
+        PrintError(kCommand, "'%s': cannot be read or is empty", stub.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ReportWriter(const PayloadWriter& writer, const GameEntry& entry) {
+    if (writer.LastError() == ArchiveStatus::SizeTooLarge)
+        PrintError(kCommand, "'%s': the output would reach 2 GiB, which the installer cannot read",
+                   entry.path.c_str());
+    else
+        PrintError(kCommand, "'%s': %s: %s", entry.path.c_str(), DescribeArchiveStatus(writer.LastError()),
+                   std::strerror(errno));
+    return false;
+}
+
+// Writes one file entry from the deflater's pieces.
+bool WriteFile(PayloadWriter& writer, ParallelDeflater& deflater, const GameEntry& entry, ProgressBar& bar) {
+    DeflatePiece piece;
+    std::string error;
+    if (!deflater.Next(piece, error)) {
+        PrintError(kCommand, "%s", error.c_str());
+        return false;
+    }
+    auto size = static_cast<int32_t>(entry.size);
+    if (piece.last) {
+        bar.Add(1, piece.inputBytes);
+        return writer.AddFile(entry.archiveName, size, entry.fileTime, piece.data) || ReportWriter(writer, entry);
+    }
+    if (!writer.BeginFile(entry.archiveName, size, entry.fileTime))
+        return ReportWriter(writer, entry);
+    for (;;) {
+        if (!writer.AppendFileData(piece.data))
+            return ReportWriter(writer, entry);
+        bar.Add(piece.last ? 1 : 0, piece.inputBytes);
+        if (piece.last)
+            return writer.EndFile() || ReportWriter(writer, entry);
+        if (!deflater.Next(piece, error)) {
+            PrintError(kCommand, "%s", error.c_str());
+            return false;
+        }
+    }
+}
+
+struct Totals {
+    int64_t files = 0;
+    int64_t folders = 0;
+    int64_t bytes = 0;
+};
+
+// The entries, the end marker and the trailer; `archiveBytes` is the
+// archive's length without the trailer.
+bool WriteEntries(const PackOptions& options, const std::vector<GameEntry>& entries, FILE* out, int64_t stubLength,
+                  const Totals& totals, int64_t& archiveBytes) {
+    std::vector<DeflateSource> sources;
+    for (const GameEntry& e : entries) {
+        if (!e.IsFolder())
+            sources.push_back(DeflateSource{e.path, e.size});
+    }
+    PayloadWriter writer(out, stubLength);
+    ParallelDeflater deflater(std::move(sources), options.jobs, options.level);
+    ProgressBar bar(kCommand, totals.files, totals.bytes);
+    for (const GameEntry& e : entries) {
+        bool ok = e.IsFolder() ? writer.AddFolder(e.archiveName) || ReportWriter(writer, e)
+                               : WriteFile(writer, deflater, e, bar);
+        if (!ok)
+            return false;
+    }
+    bar.Finish();
+    if (!writer.Finish()) {
+        PrintError(kCommand, "cannot write the output: %s", std::strerror(errno));
+        return false;
+    }
+    archiveBytes = writer.BytesWritten();
+    unsigned char trailer[4];
+    StoreU32(trailer, static_cast<uint32_t>(stubLength));
+    if (stubLength > 0 && std::fwrite(trailer, 1, sizeof trailer, out) != sizeof trailer) {
+        PrintError(kCommand, "cannot write the output: %s", std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+int BuildInstaller(const PackOptions& options, const std::vector<GameEntry>& entries) {
+    Totals totals;
+    for (const GameEntry& e : entries) {
+        e.IsFolder() ? ++totals.folders : ++totals.files;
+        totals.bytes += e.IsFolder() ? 0 : e.size;
+    }
+    auto start = std::chrono::steady_clock::now();
+    TempOutput out(options.output);
+    if (!out.get()) {
+        PrintError(kCommand, "cannot create '%s': %s", options.output.c_str(), std::strerror(errno));
+        return kExitFailure;
+    }
+    int64_t stubLength = 0;
+    if (!options.stub.empty() && !CopyStub(options.stub, out.get(), stubLength))
+        return kExitFailure;
+    int64_t archiveBytes = 0;
+    if (!WriteEntries(options, entries, out.get(), stubLength, totals, archiveBytes))
+        return kExitFailure;
+    if (!out.Commit()) {
+        PrintError(kCommand, "cannot write '%s': %s", options.output.c_str(), std::strerror(errno));
+        return kExitFailure;
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("varnok-pack pack: wrote %s: %lld files, %lld folders, %lld bytes into an archive of %lld (%.1f%%) in %.2f s, "
+                "%.1f MB/s\n",
+                options.output.c_str(), static_cast<long long>(totals.files), static_cast<long long>(totals.folders),
+                static_cast<long long>(totals.bytes), static_cast<long long>(archiveBytes),
+                totals.bytes > 0 ? 100.0 * static_cast<double>(archiveBytes) / static_cast<double>(totals.bytes) : 0.0,
+                seconds, MegabytesPerSecond(totals.bytes, seconds));
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunPack(int argc, char** argv) {
+    PackOptions options;
+    if (int exit = ParseOptions(argc, argv, options); exit >= 0)
+        return exit;
+    std::vector<GameEntry> entries;
+    std::string error;
+    if (!ScanGameFolder(options.gameDir, options.latestTime, entries, error)) {
+        PrintError(kCommand, "%s", error.c_str());
+        return kExitFailure;
+    }
+    // Settings the installer would refuse to start with are not packed.
+    if (CheckGameSettings(options.gameDir, stderr) == kEnvErrors) {
+        PrintError(kCommand, "install.env has errors; nothing written");
+        return kExitFailure;
+    }
+    return BuildInstaller(options, entries);
 }

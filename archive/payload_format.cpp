@@ -1,0 +1,123 @@
+#include "archive/payload_format.h"
+
+#include <cstring>
+
+#include "shell/mbtext.h"
+
+uint16_t LoadU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+uint32_t LoadU32(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+
+uint64_t LoadU64(const unsigned char* p) { return LoadU32(p) | (static_cast<uint64_t>(LoadU32(p + 4)) << 32); }
+
+void StoreU16(unsigned char* p, uint16_t v) {
+    p[0] = static_cast<unsigned char>(v);
+    p[1] = static_cast<unsigned char>(v >> 8);
+}
+
+void StoreU32(unsigned char* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+void StoreU64(unsigned char* p, uint64_t v) {
+    StoreU32(p, static_cast<uint32_t>(v));
+    StoreU32(p + 4, static_cast<uint32_t>(v >> 32));
+}
+
+const char* DescribeArchiveStatus(ArchiveStatus status) {
+    switch (status) {
+    case ArchiveStatus::Ok:
+        return "no error";
+    case ArchiveStatus::CannotOpen:
+        return "the archive cannot be opened";
+    case ArchiveStatus::BadTrailer:
+        return "the trailer does not point inside the file";
+    case ArchiveStatus::Truncated:
+        return "the archive ends inside an entry or before its end marker";
+    case ArchiveStatus::NameTooLong:
+        return "an entry name is longer than 260 bytes";
+    case ArchiveStatus::NameNotTerminated:
+        return "an entry name is empty or does not end in its NUL";
+    case ArchiveStatus::UnsafeName:
+        return "an entry name would leave the destination folder";
+    case ArchiveStatus::PathTooLong:
+        return "the output path would be longer than 259 bytes";
+    case ArchiveStatus::SizeTooLarge:
+        return "a size of 2 GiB or more";
+    case ArchiveStatus::BadStream:
+        return "damaged compressed data";
+    case ArchiveStatus::CannotCreate:
+        return "an output file cannot be created";
+    case ArchiveStatus::WriteFailed:
+        return "an output file cannot be written";
+    }
+    return "unknown error";
+}
+
+namespace {
+
+bool ReadExact(FILE* f, void* buffer, size_t n) { return std::fread(buffer, 1, n, f) == n; }
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Windows drops trailing dots and blanks from a level, so ". ." and "..."
+// may resolve to the parent folder just like "..".
+bool IsDotLevel(const char* begin, const char* end) {
+    int dots = 0;
+    for (const char* p = begin; p < end; ++p) {
+        if (*p == '.')
+            ++dots;
+        else if (*p != ' ')
+            return false;
+    }
+    return dots >= 2;
+}
+
+}  // namespace
+
+bool IsSafeEntryName(const char* name) {
+    if (name[0] == '\0' || IsSeparator(name[0]))
+        return false;
+    const char* level = name;
+    for (const char* p = name;; p = MbsInc(p)) {
+        if (*p == ':')
+            return false;
+        if (*p == '\0' || IsSeparator(*p)) {
+            if (IsDotLevel(level, p))
+                return false;
+            if (*p == '\0')
+                return true;
+            level = p + 1;
+        }
+    }
+}
+
+ArchiveStatus ReadArchiveEntry(FILE* archive, ArchiveEntry& entry) {
+    entry = ArchiveEntry{};
+    unsigned char field[8];
+    if (!ReadExact(archive, field, 2))
+        return ArchiveStatus::Truncated;
+    entry.nameLength = LoadU16(field);
+    if (entry.nameLength == 0)
+        return ArchiveStatus::Ok;
+    if (entry.nameLength > kMaxPath)
+        return ArchiveStatus::NameTooLong;
+    if (!ReadExact(archive, entry.name, entry.nameLength))
+        return ArchiveStatus::Truncated;
+    if (entry.name[entry.nameLength - 1] != '\0' || entry.name[0] == '\0')
+        return ArchiveStatus::NameNotTerminated;
+    if (!ReadExact(archive, field, 8))
+        return ArchiveStatus::Truncated;
+    entry.size = static_cast<int32_t>(LoadU32(field));
+    entry.compressedSize = LoadU32(field + 4);
+    // A size of 2^31 or more reads as a negative number other than -1.
+    if (entry.size < kFolderSize || (!entry.IsFolder() && entry.compressedSize > INT32_MAX))
+        return ArchiveStatus::SizeTooLarge;
+    if (!IsSafeEntryName(entry.name))
+        return ArchiveStatus::UnsafeName;
+    return ArchiveStatus::Ok;
+}

@@ -1,0 +1,68 @@
+#include "archive/payload_locate.h"
+
+#include <cstring>
+#include <string>
+
+#include "archive/stdio_file.h"
+#include "shell/mbtext.h"
+
+namespace {
+
+OpenedArchive Refuse(ArchiveStatus status) {
+    OpenedArchive result;
+    result.status = status;
+    return result;
+}
+
+}  // namespace
+
+OpenedArchive OpenPlainArchive(const char* path) {
+    UniqueFile file(std::fopen(path, "rb"));
+    if (!file)
+        return Refuse(ArchiveStatus::CannotOpen);
+    int64_t length = SeekFileEnd(file.get());
+    if (length < 0 || !SeekFile(file.get(), 0, SEEK_SET))
+        return Refuse(ArchiveStatus::CannotOpen);
+    if (length > INT32_MAX)
+        return Refuse(ArchiveStatus::SizeTooLarge);
+    return OpenedArchive{file.release(), static_cast<int32_t>(length), ArchiveStatus::Ok};
+}
+
+OpenedArchive OpenAppendedArchive(const char* programPath) {
+    UniqueFile file(std::fopen(programPath, "rb"));
+    if (!file)
+        return Refuse(ArchiveStatus::CannotOpen);
+    int64_t length = SeekFileEnd(file.get());
+    if (length < 0)
+        return Refuse(ArchiveStatus::CannotOpen);
+    if (length > INT32_MAX)
+        return Refuse(ArchiveStatus::SizeTooLarge);
+    if (length < 4)
+        return Refuse(ArchiveStatus::BadTrailer);
+    int64_t trailerOffset = length - 4;
+    unsigned char trailer[4];
+    if (!SeekFile(file.get(), trailerOffset, SEEK_SET) || std::fread(trailer, 1, 4, file.get()) != 4)
+        return Refuse(ArchiveStatus::CannotOpen);
+    uint32_t start = LoadU32(trailer);
+    if (start > trailerOffset)
+        return Refuse(ArchiveStatus::BadTrailer);
+    if (!SeekFile(file.get(), start, SEEK_SET))
+        return Refuse(ArchiveStatus::CannotOpen);
+    return OpenedArchive{file.release(), static_cast<int32_t>(trailerOffset - start), ArchiveStatus::Ok};
+}
+
+OpenedArchive OpenPayloadArchiveFor(const char* programPath) {
+    // The folder part ends after the last separator; a 0x5C that is the
+    // second byte of a double-byte character is not one.
+    const char* folderEnd = programPath;
+    for (const char* p = programPath; *p; p = MbsInc(p)) {
+        if (*p == '\\' || *p == '/')
+            folderEnd = p + 1;
+    }
+    std::string plain(programPath, folderEnd);
+    plain += "instdat.arc";
+    OpenedArchive archive = OpenPlainArchive(plain.c_str());
+    if (archive.status != ArchiveStatus::CannotOpen)
+        return archive;
+    return OpenAppendedArchive(programPath);
+}

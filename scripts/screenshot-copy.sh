@@ -1,0 +1,48 @@
+#!/bin/bash
+# A screenshot of the copy progress window (COPYINGDELUX) in the middle of a
+# real full pass, taken under a private Xvfb, for a person to look at.
+#
+#   scripts/screenshot-copy.sh [SCREENSHOT.png]     (default out/copy-window.png)
+#
+# Needs the win64 build (VARNOK_BUILD, default build/win64) and the native
+# varnok-pack (VARNOK_NATIVE_BUILD, default build/native). Prints the path.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$root/${VARNOK_BUILD:-build/win64}
+pack=$root/${VARNOK_NATIVE_BUILD:-build/native}/tools/varnok-pack/varnok-pack
+show=$build/tests/e2e/varnok_copy_window_show.exe
+shot=$(realpath -m "${1:-out/copy-window.png}")
+for f in "$pack" "$show"; do
+    [ -f "$f" ] || { echo "screenshot-copy: $f is missing: build the native and win64 presets first" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+source scripts/wine-session.sh
+unset DISPLAY
+wine_session_start "$build"
+trap 'wine_session_stop; rm -rf "$work"' EXIT
+# Xvfb has no window manager to draw the caption: let Wine draw it.
+"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+
+# The demo game with some weight added, so that both bars stand part-way.
+cp -r demo "$work/game"
+mkdir -p "$work/game/data"
+head -c 3000000 /dev/urandom > "$work/game/data/movie.bin"
+"$pack" pack -o "$work/instdat.arc" "$work/game" >/dev/null
+
+"$WINE64" "$show" "Z:$work/instdat.arc" "Z:$work/out" 20 "Z:$work/ready" &
+pid=$!
+for _ in $(seq 600); do
+    [ -e "$work/ready" ] && break
+    kill -0 "$pid" 2>/dev/null || { echo "screenshot-copy: the copy ended before it was held" >&2; exit 1; }
+    sleep 0.1
+done
+[ -e "$work/ready" ] || { echo "screenshot-copy: the copy window never got half-way" >&2; exit 1; }
+sleep 2  # a few frames of the animation
+mkdir -p "$(dirname "$shot")"
+# The screen is empty but for the window: trim it to the window.
+import -display "$DISPLAY" -window root -trim +repage "$shot"
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+echo "$shot"

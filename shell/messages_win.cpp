@@ -1,0 +1,96 @@
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "shell/mbtext.h"
+#include "shell/messages.h"
+#include "shell/owner_window.h"
+
+namespace {
+
+constexpr size_t kMessageCapacity = 1024;
+char gCaption[MAX_PATH];
+
+using MessageText = char[kMessageCapacity];
+
+// vsnprintf cuts an over-long text at a byte; drop a lead byte left without
+// its second byte so the box never shows half a character.
+void FormatText(MessageText& text, const char* format, va_list args) {
+    if (std::vsnprintf(text, sizeof text, format, args) < 0)
+        text[0] = '\0';
+    for (char* p = text; *p; p = const_cast<char*>(MbsInc(p))) {
+        if (IsMbLeadByte(static_cast<unsigned char>(*p)) && p[1] == '\0') {
+            *p = '\0';
+            break;
+        }
+    }
+}
+
+// Formats the text and shows it in a box owned by the owner window, with its
+// title as caption; error texts also go to the clipboard.
+int ShowBox(UINT style, bool copyToClipboard, const char* format, va_list args) {
+    MessageText text;
+    FormatText(text, format, args);
+    HWND owner = GetOwnerWindow();
+    SetForegroundWindow(owner);
+    if (copyToClipboard)
+        CopyTextToClipboard(text);
+    return MessageBoxA(owner, text, GetOwnerWindowText(), style);
+}
+
+}  // namespace
+
+void ShowRetryCancelError(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int answer = ShowBox(MB_RETRYCANCEL | MB_ICONERROR, true, format, args);
+    va_end(args);
+    if (answer == IDCANCEL)
+        std::exit(-1);
+}
+
+void ShowError(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    ShowBox(MB_OK | MB_ICONERROR, true, format, args);
+    va_end(args);
+}
+
+int AskYesNo(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int answer = ShowBox(MB_YESNO | MB_ICONQUESTION, false, format, args);
+    va_end(args);
+    return answer == IDYES ? 1 : 0;
+}
+
+int CopyTextToClipboard(const char* text) {
+    size_t size = std::strlen(text) + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    if (!block)
+        return -1;
+    if (void* locked = GlobalLock(block)) {
+        std::memcpy(locked, text, size);
+        GlobalUnlock(block);
+    }
+    // The clipboard owns the block once SetClipboardData took it.
+    if (OpenClipboard(GetActiveWindow())) {
+        EmptyClipboard();
+        if (!SetClipboardData(CF_TEXT, block))
+            GlobalFree(block);
+        CloseClipboard();
+    } else {
+        GlobalFree(block);
+    }
+    return 0;
+}
+
+const char* GetOwnerWindowText() {
+    gCaption[0] = '\0';
+    if (HWND owner = GetOwnerWindow())
+        GetWindowTextA(owner, gCaption, sizeof gCaption);
+    return gCaption;
+}

@@ -1,0 +1,183 @@
+#include "tests/e2e/driver/win_driver.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kPollMs = 50;
+constexpr DWORD kBoxTimeoutMs = 20000;
+
+struct WindowSearch {
+    DWORD processId;
+    const char* className;
+    bool (*accept)(HWND);
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window))
+        return TRUE;
+    if (search->className && ClassName(window) != search->className)
+        return TRUE;
+    if (search->accept && !search->accept(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND WaitFor(WindowSearch search, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        search.found = nullptr;
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found || GetTickCount() - start > timeoutMs)
+            return search.found;
+        Sleep(kPollMs);
+    }
+}
+
+BOOL CALLBACK FindTextStatic(HWND child, LPARAM param) {
+    LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (ClassName(child) == "Static" && (style & SS_TYPEMASK) != SS_ICON) {
+        *reinterpret_cast<HWND*>(param) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND TextStatic(HWND box) {
+    HWND text = nullptr;
+    EnumChildWindows(box, FindTextStatic, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+}  // namespace
+
+TestProcess::TestProcess(const std::string& program, const std::string& folder) {
+    std::string commandLine = "\"" + program + "\"";
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info_))
+        info_ = {};
+}
+
+TestProcess::~TestProcess() {
+    if (!Started())
+        return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info_.hProcess, 1);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+DWORD TestProcess::WaitForExit(DWORD timeoutMs) {
+    DWORD code = STILL_ACTIVE;
+    if (Started() && WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs) {
+    return WaitFor({processId, className, nullptr, nullptr}, timeoutMs);
+}
+
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
+    return WaitFor({processId, "#32770", [](HWND w) { return TextStatic(w) != nullptr; }, nullptr}, timeoutMs);
+}
+
+std::string WindowText(HWND window) {
+    char text[4096] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &copied);
+    return std::string(text, std::strlen(text));
+}
+
+std::string ClassName(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string MessageBoxText(HWND box) {
+    HWND text = TextStatic(box);
+    return text ? WindowText(text) : std::string();
+}
+
+void PressButton(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Another process may hold the clipboard open for a moment.
+bool OpenClipboardSoon() {
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        if (OpenClipboard(nullptr))
+            return true;
+        Sleep(kPollMs);
+    }
+    return false;
+}
+
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboardSoon())
+        return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* locked = static_cast<const char*>(GlobalLock(data))) {
+            text = locked;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void SetClipboardText(const std::string& text) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!block)
+        return;
+    std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    if (!OpenClipboardSoon()) {
+        GlobalFree(block);
+        return;
+    }
+    EmptyClipboard();
+    if (!SetClipboardData(CF_TEXT, block))
+        GlobalFree(block);
+    CloseClipboard();
+}
+
+BoxAnswerer::BoxAnswerer(int button, std::function<void(const SeenBox&)> onSeen)
+    : thread_([this, button, onSeen] {
+          HWND box = WaitForMessageBox(GetCurrentProcessId(), kBoxTimeoutMs);
+          if (!box)
+              return;
+          seen_.found = true;
+          seen_.caption = WindowText(box);
+          seen_.text = MessageBoxText(box);
+          seen_.owner = GetWindow(box, GW_OWNER);
+          if (onSeen)
+              onSeen(seen_);
+          PressButton(box, button);
+      }) {}
+
+BoxAnswerer::~BoxAnswerer() {
+    if (thread_.joinable())
+        thread_.join();
+}
+
+const SeenBox& BoxAnswerer::Seen() {
+    if (thread_.joinable())
+        thread_.join();
+    return seen_;
+}

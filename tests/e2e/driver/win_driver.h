@@ -1,0 +1,70 @@
+// Drives Windows programs from tests: start a process and collect its exit
+// code, find its windows, read and answer message boxes, use the clipboard.
+// Window texts travel through WM_GETTEXT, so they can be read across processes.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+
+class TestProcess {
+public:
+    // Starts the program (its path quoted as the whole command line) in
+    // `folder`, or in the caller's current folder when that is empty.
+    explicit TestProcess(const std::string& program, const std::string& folder = "");
+    ~TestProcess();  // ends the process if it still runs
+    TestProcess(const TestProcess&) = delete;
+    TestProcess& operator=(const TestProcess&) = delete;
+
+    bool Started() const { return info_.hProcess != nullptr; }
+    DWORD Id() const { return info_.dwProcessId; }
+    // The exit code, or STILL_ACTIVE when the process has not ended in time.
+    DWORD WaitForExit(DWORD timeoutMs);
+
+private:
+    PROCESS_INFORMATION info_ = {};
+};
+
+// A visible top-level window of the process whose class is `className`,
+// waiting up to timeoutMs; nullptr when none showed up.
+HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs);
+// A message box (a dialog holding a text static) of the process.
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs);
+
+std::string WindowText(HWND window);
+std::string ClassName(HWND window);
+// The text shown in a message box.
+std::string MessageBoxText(HWND box);
+// Clicks the button with this control id, posted so that it never blocks.
+void PressButton(HWND dialog, int id);
+
+// CF_TEXT on the clipboard (empty when there is none); SetClipboardText replaces it.
+std::string ClipboardText();
+void SetClipboardText(const std::string& text);
+
+// What a helper thread saw of a message box of this process before it answered it.
+struct SeenBox {
+    bool found = false;
+    std::string caption;
+    std::string text;
+    HWND owner = nullptr;
+};
+
+// Answers the next message box of this process with a button, from a thread
+// of its own, while the test's thread sits inside the box. `onSeen` runs on
+// that thread before the answer (for boxes after which the process ends).
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(int button, std::function<void(const SeenBox&)> onSeen = nullptr);
+    ~BoxAnswerer();
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+    // Waits for the thread and tells what it saw.
+    const SeenBox& Seen();
+
+private:
+    SeenBox seen_;
+    std::thread thread_;
+};

@@ -1,0 +1,40 @@
+// Where the end-to-end tests find their fixtures, and the WorkFolders that
+// installers leave under the Wine user's temp path.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+
+// A file or folder of the fixtures made by make-installers.sh, as a Windows path.
+inline std::string Fixture(const std::string& relative) {
+    const char* root = std::getenv("VARNOK_E2E_FIXTURES");
+    std::string path = std::string("Z:") + (root ? root : "/missing-VARNOK_E2E_FIXTURES") + "/" + relative;
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+inline std::string TempPath() {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    return temp;
+}
+
+// The WorkFolders present under the temp path.
+inline std::set<std::string> WorkFolders() {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE scan = FindFirstFileA((TempPath() + "VezuDURuvedarOvurod_*").c_str(), &found);
+    if (scan == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.insert(found.cFileName);
+    while (FindNextFileA(scan, &found));
+    FindClose(scan);
+    return names;
+}

@@ -1,0 +1,58 @@
+#!/bin/sh
+# Packs the end-to-end tests' game with the real varnok-pack and lays out
+# one folder per case, with the damaged and hostile variants beside it.
+#   make-installers.sh VARNOK_PACK STUB OUTDIR
+set -eu
+pack=$1
+stub=$2
+out=$3
+here=$(cd "$(dirname "$0")" && pwd)
+damage="python3 $here/damage-archive.py"
+export SOURCE_DATE_EPOCH=1230581709
+
+if [ ! -x "$pack" ]; then
+    echo "make-installers: no varnok-pack at $pack (build the native preset, or set VARNOK_PACK_EXE)" >&2
+    exit 1
+fi
+rm -rf "$out"
+mkdir -p "$out"
+
+# The game: its set-up files, a .txt inside a folder (passed over by the
+# setup pass), a deeper folder (which ends the setup pass) and data.
+game=$out/game
+mkdir -p "$game/data" "$game/media/bgm"
+printf 'TITLEBAR\tE2E_TEST\r\nREG_GLOBAL\tVarnokE2E\r\nREG_LOCAL\tBasic\r\n[EOF]\r\n' > "$game/install.env"
+head -c 4096 /dev/zero > "$game/insttscr.rct"
+printf 'readme\r\n' > "$game/readme.txt"
+printf 'notes\r\n' > "$game/data/notes.txt"
+head -c 300000 /dev/urandom > "$game/media/bgm/track.bin"
+head -c 50000 /dev/urandom > "$game/varnok.exe"
+
+"$pack" pack --stub "$stub" -o "$out/game.exe" "$game" >/dev/null
+"$pack" pack -o "$out/game.arc" "$game" >/dev/null
+$damage flip-sum "$out/game.exe" "$out/damaged.exe"
+$damage flip-sum-arc "$out/game.arc" "$out/damaged.arc"
+
+case_dir() { mkdir -p "$out/$1" && echo "$out/$1"; }
+
+cp "$out/game.exe" "$(case_dir normal)/setup.exe"
+cp "$out/damaged.exe" "$(case_dir damaged)/setup.exe"
+cp "$stub" "$(case_dir missing)/setup.exe"
+cp "$stub" "$(case_dir truncated)/setup.exe"
+$damage cut "$out/game.arc" "$out/truncated/instdat.arc"
+for name in unsafe-parent unsafe-rooted; do cp "$stub" "$(case_dir $name)/setup.exe"; done
+$damage unsafe "$out/unsafe-parent/instdat.arc" '..\evil.txt'
+$damage unsafe "$out/unsafe-rooted/instdat.arc" '\evil.txt'
+# Settings that end the start-up: no install.env, a [reg] left open, a title
+# no mutex can be named after (a backslash).
+for name in no-settings open-reg backslash-title; do cp "$stub" "$(case_dir $name)/setup.exe"; done
+$damage setup "$out/no-settings/instdat.arc" 'insttscr.rct=RCT' 'readme.txt=readme'
+$damage setup "$out/open-reg/instdat.arc" 'install.env=TITLEBAR\tE2E_OPEN_REG\r\n[reg]\r\n"a"="b"\r\n' 'insttscr.rct=RCT'
+$damage setup "$out/backslash-title/instdat.arc" 'install.env=TITLEBAR\tE2E\\SLASH\r\n' 'insttscr.rct=RCT'
+# instdat.arc beside the program wins over the appended archive, whatever the program is called.
+cp "$out/game.exe" "$(case_dir renamed-damaged-arc)/Renamed Setup.exe"
+cp "$out/damaged.arc" "$out/renamed-damaged-arc/instdat.arc"
+cp "$out/damaged.exe" "$(case_dir renamed-sound-arc)/other.exe"
+cp "$out/game.arc" "$out/renamed-sound-arc/instdat.arc"
+# An instdat.arc in the current folder only is not the program's.
+cp "$out/damaged.arc" "$(case_dir current-folder)/instdat.arc"

@@ -1,0 +1,197 @@
+// Entry headers, name safety, locating the archive, and the writer's limits.
+#include <gtest/gtest.h>
+
+#include "archive/payload_locate.h"
+#include "tests/native/archive_test_util.h"
+
+using namespace testutil;
+
+namespace {
+
+ArchiveStatus ReadOne(const std::string& bytes, ArchiveEntry& entry) {
+    UniqueFile f = FileWith(bytes);
+    return ReadArchiveEntry(f.get(), entry);
+}
+
+TEST(ReadArchiveEntry, RefusesHostileHeaders) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        ArchiveStatus expected;
+    };
+    const uint32_t folder = 0xFFFFFFFFu;
+    std::string name260(259, 'n');
+    name260 += '\0';
+    std::string name261 = std::string(260, 'n') + '\0';
+    for (const Case& c : {
+             Case{"260-byte name", RawEntry(name260, 0, 8), ArchiveStatus::Ok},
+             Case{"261-byte name", RawEntry(name261, 0, 8), ArchiveStatus::NameTooLong},
+             Case{"no NUL", RawEntry("abc", 0, 8), ArchiveStatus::NameNotTerminated},
+             Case{"empty name", RawEntry(std::string(1, '\0'), 0, 8), ArchiveStatus::NameNotTerminated},
+             Case{"size 2^31", RawEntry(std::string("a\0", 2), 0x80000000u, 8), ArchiveStatus::SizeTooLarge},
+             Case{"size -2", RawEntry(std::string("a\0", 2), 0xFFFFFFFEu, 8), ArchiveStatus::SizeTooLarge},
+             Case{"compressed 2^31", RawEntry(std::string("a\0", 2), 5, 0x80000000u), ArchiveStatus::SizeTooLarge},
+             Case{"folder ignores its compressed size", RawEntry(std::string("d\\\0", 3), folder, 0x80000000u),
+                  ArchiveStatus::Ok},
+             Case{"parent level", RawEntry(std::string("..\\x\0", 5), 0, 8), ArchiveStatus::UnsafeName},
+             Case{"drive", RawEntry(std::string("C:\\x\0", 5), 0, 8), ArchiveStatus::UnsafeName},
+             Case{"cut inside the name", std::string("\x05\x00" "ab", 4), ArchiveStatus::Truncated},
+             Case{"cut inside the sizes", std::string("\x02\x00" "a\0\x01\x00", 6), ArchiveStatus::Truncated},
+             Case{"nothing at all", std::string(), ArchiveStatus::Truncated},
+         }) {
+        ArchiveEntry entry;
+        EXPECT_EQ(ReadOne(c.bytes, entry), c.expected) << c.what;
+    }
+}
+
+TEST(ReadArchiveEntry, LeavesTheStreamAtTheTimeOrTheNextEntry) {
+    std::string file = RawEntry(std::string("f\0", 2), 3, 9, "TIMEDATA");
+    UniqueFile f = FileWith(file + RawEntry(std::string("d\\\0", 3), 0xFFFFFFFFu, 0));
+    ArchiveEntry entry;
+    ASSERT_EQ(ReadArchiveEntry(f.get(), entry), ArchiveStatus::Ok);
+    EXPECT_EQ(entry.size, 3);
+    EXPECT_EQ(entry.compressedSize, 9u);
+    EXPECT_EQ(TellFile(f.get()), 2 + 2 + 8);
+    ASSERT_TRUE(SeekFile(f.get(), static_cast<int64_t>(file.size()), SEEK_SET));
+    ASSERT_EQ(ReadArchiveEntry(f.get(), entry), ArchiveStatus::Ok);
+    EXPECT_TRUE(entry.IsFolder());
+    EXPECT_STREQ(entry.name, "d\\");
+}
+
+TEST(IsSafeEntryName, RefusesEverythingThatLeavesTheDestination) {
+    struct Case {
+        std::string name;
+        bool safe;
+    };
+    for (const Case& c : {
+             Case{"readme.txt", true},
+             Case{"data\\bgm\\", true},
+             Case{"a\\.\\b", true},
+             Case{"..foo", true},
+             Case{"\x83\x5C..", true},  // ソ then two dots: the 0x5C is no separator
+             Case{"\x83\x5C\\x", true},
+             Case{"", false},
+             Case{"..", false},
+             Case{"..\\x", false},
+             Case{"a\\..\\..\\b", false},
+             Case{"a/../b", false},
+             Case{"a\\...\\b", false},  // Windows trims the dots to ".."
+             Case{"a\\. .\\b", false},
+             Case{"\\windows\\x", false},
+             Case{"/etc/passwd", false},
+             Case{"C:x", false},
+             Case{"file.txt:stream", false},
+         }) {
+        EXPECT_EQ(IsSafeEntryName(c.name.c_str()), c.safe) << c.name;
+    }
+}
+
+class LocateTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string archive = ArchiveBuilder().File("install.env", "from the archive").Bytes();
+
+    std::string Installer(const std::string& stub, const std::string& between = "") {
+        std::string trailer(4, '\0');
+        StoreU32(reinterpret_cast<unsigned char*>(trailer.data()), static_cast<uint32_t>(stub.size()));
+        return stub + archive + between + trailer;
+    }
+    static std::string FirstFile(OpenedArchive& opened) {
+        UniqueFile f(opened.file);
+        RecordingCallback cb;
+        EXPECT_EQ(ExtractArchive(f.get(), "D", ExtractModeFull, cb), ArchiveStatus::Ok);
+        return cb.files["D\\install.env"].Text();
+    }
+};
+
+TEST_F(LocateTest, AppendedArchiveIsFoundThroughItsTrailer) {
+    WriteFile(dir / "setup.exe", Installer("MZ program image", "extra bytes"));
+    OpenedArchive opened = OpenAppendedArchive((dir / "setup.exe").c_str());
+    ASSERT_EQ(opened.status, ArchiveStatus::Ok);
+    EXPECT_EQ(opened.payloadLength, static_cast<int32_t>(archive.size() + 11));
+    EXPECT_EQ(FirstFile(opened), "from the archive");
+}
+
+TEST_F(LocateTest, PlainArchiveIsTheWholeFile) {
+    WriteFile(dir / "instdat.arc", archive);
+    OpenedArchive opened = OpenPlainArchive((dir / "instdat.arc").c_str());
+    ASSERT_EQ(opened.status, ArchiveStatus::Ok);
+    EXPECT_EQ(opened.payloadLength, static_cast<int32_t>(archive.size()));
+    EXPECT_EQ(FirstFile(opened), "from the archive");
+}
+
+TEST_F(LocateTest, BadTrailersAreRefused) {
+    std::string beyond(4, '\0');
+    StoreU32(reinterpret_cast<unsigned char*>(beyond.data()), 1000);
+    for (const std::string& content : {std::string("MZ"), std::string("MZ") + beyond}) {
+        WriteFile(dir / "bad.exe", content);
+        OpenedArchive opened = OpenAppendedArchive((dir / "bad.exe").c_str());
+        EXPECT_EQ(opened.status, ArchiveStatus::BadTrailer) << content.size();
+        EXPECT_EQ(opened.file, nullptr);
+    }
+    EXPECT_EQ(OpenAppendedArchive((dir / "missing.exe").c_str()).status, ArchiveStatus::CannotOpen);
+}
+
+TEST_F(LocateTest, InstdatBesideTheProgramWinsOverTheAppendedArchive) {
+    // The program is named 表.exe (0x95 0x5C): the second byte of its first
+    // character must not be taken for the end of the folder part.
+    std::string program = (dir / "sub" / "\x95\x5C.exe").string();
+    WriteFile(program, Installer("MZ"));
+    OpenedArchive appended = OpenPayloadArchiveFor(program.c_str());
+    ASSERT_EQ(appended.status, ArchiveStatus::Ok);
+    EXPECT_EQ(FirstFile(appended), "from the archive");
+
+    WriteFile(dir / "sub" / "instdat.arc", ArchiveBuilder().File("install.env", "from instdat").Bytes());
+    WriteFile(dir / "instdat.arc", ArchiveBuilder().File("install.env", "wrong folder").Bytes());
+    OpenedArchive plain = OpenPayloadArchiveFor(program.c_str());
+    ASSERT_EQ(plain.status, ArchiveStatus::Ok);
+    EXPECT_EQ(FirstFile(plain), "from instdat");
+}
+
+TEST(PayloadWriter, RefusesWhatTheReaderWouldRefuse) {
+    UniqueFile f(std::tmpfile());
+    PayloadWriter writer(f.get());
+    EXPECT_TRUE(writer.AddFolder(std::string(258, 'd') + "\\"));
+    EXPECT_FALSE(writer.AddFolder(std::string(259, 'd') + "\\"));
+    EXPECT_EQ(writer.LastError(), ArchiveStatus::NameTooLong);
+    EXPECT_FALSE(writer.AddFile("..\\evil", 0, 0, CompressZlib("")));
+    EXPECT_EQ(writer.LastError(), ArchiveStatus::UnsafeName);
+    EXPECT_FALSE(writer.AddFile(std::string("a\0b", 3), 0, 0, CompressZlib("")));
+    EXPECT_EQ(writer.LastError(), ArchiveStatus::NameNotTerminated);
+    EXPECT_FALSE(writer.AddFile("neg", -5, 0, CompressZlib("")));
+    EXPECT_EQ(writer.LastError(), ArchiveStatus::SizeTooLarge);
+}
+
+TEST(PayloadWriter, KeepsTheWholeFileBelowTwoGigabytes) {
+    UniqueFile f(std::tmpfile());
+    std::string stream = CompressZlib("abc");
+    // An installer whose image ends just before the limit: the entry, the
+    // end marker with its two zero bytes and the trailer must all fit.
+    int64_t entry = 2 + 2 + 8 + 8 + static_cast<int64_t>(stream.size());
+    int64_t exact = int64_t{INT32_MAX} - entry - 4 - 4;
+    PayloadWriter fits(f.get(), exact);
+    EXPECT_TRUE(fits.AddFile("a", 3, 0, stream));
+    PayloadWriter over(f.get(), exact + 1);
+    EXPECT_FALSE(over.AddFile("a", 3, 0, stream));
+    EXPECT_EQ(over.LastError(), ArchiveStatus::SizeTooLarge);
+}
+
+TEST(PayloadWriter, StreamedFileEqualsWholeFile) {
+    std::string content = NoiseBytes(5000);
+    std::string stream = CompressZlib(content);
+    UniqueFile whole(std::tmpfile());
+    PayloadWriter a(whole.get());
+    ASSERT_TRUE(a.AddFile("f.bin", 5000, 42, stream));
+    UniqueFile pieces(std::tmpfile());
+    PayloadWriter b(pieces.get());
+    ASSERT_TRUE(b.BeginFile("f.bin", 5000, 42));
+    ASSERT_TRUE(b.AppendFileData(stream.substr(0, 100)));
+    ASSERT_TRUE(b.AppendFileData(stream.substr(100)));
+    ASSERT_TRUE(b.EndFile());
+    std::fflush(whole.get());
+    std::fflush(pieces.get());
+    EXPECT_EQ(ReadAll(pieces.get()), ReadAll(whole.get()));
+    EXPECT_EQ(a.BytesWritten(), b.BytesWritten());
+}
+
+}  // namespace

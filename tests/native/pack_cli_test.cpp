@@ -1,0 +1,184 @@
+// varnok-pack run as a program, on made-up game folders.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "archive/filetime.h"
+#include "tests/native/archive_test_util.h"
+
+using namespace testutil;
+
+namespace {
+
+struct Result {
+    int exit;
+    std::string output;  // stdout and stderr together
+};
+
+Result RunPackTool(const std::string& arguments, const std::string& environment = "") {
+    std::string command = environment + " " VARNOK_PACK_EXE " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    char buf[4096];
+    while (size_t n = std::fread(buf, 1, sizeof buf, pipe))
+        output.append(buf, n);
+    int status = pclose(pipe);
+    return Result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class PackCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteFile(game / "install.env", "TITLEBAR \x83\x65\x83\x58\x83\x67\r\n");  // テスト
+        WriteFile(game / "insttscr.rct", "picture");
+        WriteFile(game / "readme.txt", "readme");
+        WriteFile(game / "data/bgm/\xe6\x9b\xb2.mml", std::string(70000, 'm'));  // 曲.mml
+        WriteFile(game / "data/big.bin", NoiseBytes(300000));
+        WriteFile(game / "data/empty", "");
+    }
+    std::string Q(const std::filesystem::path& p) const { return "'" + p.string() + "'"; }
+    TempDir dir;
+    std::filesystem::path game = dir / "game";
+};
+
+TEST_F(PackCliTest, PackListVerifyExtractRoundTrip) {
+    struct timespec times[2] = {{0, UTIME_OMIT}, {1234567890, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (game / "data/big.bin").c_str(), times, 0), 0);
+    Result pack = RunPackTool("pack -o " + Q(dir / "instdat.arc") + " " + Q(game));
+    ASSERT_EQ(pack.exit, 0) << pack.output;
+    EXPECT_TRUE(Contains(pack.output, "6 files, 2 folders")) << pack.output;
+
+    Result list = RunPackTool("list " + Q(dir / "instdat.arc"));
+    ASSERT_EQ(list.exit, 0) << list.output;
+    EXPECT_TRUE(Contains(list.output, "install.env\n")) << list.output;
+    EXPECT_TRUE(Contains(list.output, "d          -          -  -                    data\\bgm\\\n")) << list.output;
+    EXPECT_TRUE(Contains(list.output, "data\\bgm\\\xe6\x9b\xb2.mml\n")) << list.output;
+    EXPECT_TRUE(Contains(list.output, "f     300000")) << list.output;
+    EXPECT_TRUE(Contains(list.output, "2009-02-13 23:31:30  data\\big.bin")) << list.output;
+
+    Result verify = RunPackTool("verify " + Q(dir / "instdat.arc"));
+    EXPECT_EQ(verify.exit, 0) << verify.output;
+    EXPECT_TRUE(Contains(verify.output, "sound")) << verify.output;
+
+    Result extract = RunPackTool("extract --jobs 3 " + Q(dir / "instdat.arc") + " " + Q(dir / "out/nested"));
+    ASSERT_EQ(extract.exit, 0) << extract.output;
+    for (const char* name : {"install.env", "insttscr.rct", "readme.txt", "data/bgm/\xe6\x9b\xb2.mml", "data/big.bin",
+                             "data/empty"})
+        EXPECT_EQ(ReadFile(dir / "out/nested" / name), ReadFile(game / name)) << name;
+    struct stat st;
+    ASSERT_EQ(stat((dir / "out/nested/data/big.bin").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1234567890);
+}
+
+TEST_F(PackCliTest, InstallerIsStubArchiveAndTrailer) {
+    WriteFile(dir / "stub.exe", "MZ stub program");
+    Result pack = RunPackTool("pack --stub " + Q(dir / "stub.exe") + " --output=" + Q(dir / "setup.exe") + " " + Q(game));
+    ASSERT_EQ(pack.exit, 0) << pack.output;
+    std::string installer = ReadFile(dir / "setup.exe");
+    ASSERT_EQ(installer.substr(0, 15), "MZ stub program");
+    EXPECT_EQ(LoadU32(reinterpret_cast<const unsigned char*>(installer.data()) + installer.size() - 4), 15u);
+    EXPECT_EQ(installer.substr(installer.size() - 8, 4), std::string(4, '\0'));  // end marker, two zero bytes
+    EXPECT_EQ(installer.substr(15 + 2, 12), std::string("install.env\0", 12));   // set-up files first
+    Result verify = RunPackTool("verify " + Q(dir / "setup.exe"));
+    EXPECT_EQ(verify.exit, 0) << verify.output;
+}
+
+TEST_F(PackCliTest, OutputIsDeterministicWhateverTheThreads) {
+    std::string env = "SOURCE_DATE_EPOCH=1000000000";
+    ASSERT_EQ(RunPackTool("pack -j 1 -o " + Q(dir / "a.arc") + " " + Q(game), env).exit, 0);
+    ASSERT_EQ(RunPackTool("pack --jobs=4 --level 6 -o " + Q(dir / "b.arc") + " " + Q(game), env).exit, 0);
+    EXPECT_EQ(ReadFile(dir / "a.arc"), ReadFile(dir / "b.arc"));
+    EXPECT_TRUE(Contains(RunPackTool("list " + Q(dir / "a.arc")).output, "2001-09-09 01:46:40  install.env"));
+}
+
+TEST_F(PackCliTest, RefusalsLeaveNoOutput) {
+    std::filesystem::path out = dir / "x.arc";
+    // A sparse file of exactly 2 GiB costs no disk space.
+    UniqueFile huge(std::fopen((game / "huge.bin").c_str(), "wb"));
+    ASSERT_EQ(ftruncate(fileno(huge.get()), int64_t{1} << 31), 0);
+    huge.reset();
+    Result big = RunPackTool("pack -o " + Q(out) + " " + Q(game));
+    EXPECT_EQ(big.exit, 1);
+    EXPECT_TRUE(Contains(big.output, "huge.bin': 2 GiB or larger")) << big.output;
+    std::filesystem::remove(game / "huge.bin");
+
+    std::filesystem::remove(game / "insttscr.rct");
+    Result missing = RunPackTool("pack -o " + Q(out) + " " + Q(game));
+    EXPECT_EQ(missing.exit, 1);
+    EXPECT_TRUE(Contains(missing.output, "no insttscr.rct at its top level")) << missing.output;
+
+    Result stub = RunPackTool("pack --stub " + Q(dir / "none.exe") + " -o " + Q(out) + " " + Q(game));
+    EXPECT_EQ(stub.exit, 1);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1) << "temporary files left";
+}
+
+TEST_F(PackCliTest, VerifyNamesTheDamagedEntryAndItsOffset) {
+    ASSERT_EQ(RunPackTool("pack -o " + Q(dir / "a.arc") + " " + Q(game)).exit, 0);
+    std::string archive = ReadFile(dir / "a.arc");
+    size_t at = archive.find(std::string("data\\big.bin\0", 13)) - 2;
+    archive[at + 2 + 13 + 8 + 8 + 1000] ^= 0x20;
+    WriteFile(dir / "bad.arc", archive);
+    Result verify = RunPackTool("verify " + Q(dir / "bad.arc"));
+    EXPECT_EQ(verify.exit, 1);
+    EXPECT_TRUE(Contains(verify.output, "entry 'data\\big.bin' at offset " + std::to_string(at) + ": damaged"))
+        << verify.output;
+
+    WriteFile(dir / "cut.arc", archive.substr(0, archive.size() / 2));
+    Result cut = RunPackTool("verify " + Q(dir / "cut.arc"));
+    EXPECT_EQ(cut.exit, 1);
+    EXPECT_TRUE(Contains(cut.output, "ends inside an entry")) << cut.output;
+}
+
+TEST_F(PackCliTest, VerifyAndExtractRefuseHostileArchives) {
+    std::string stream = CompressZlib("owned");
+    std::string escape = RawEntry(std::string("..\\escaped\0", 11), 5, static_cast<uint32_t>(stream.size()),
+                                  std::string(8, '\0') + stream) +
+                         kEndMarker;
+    std::string orphan = RawEntry(std::string("nofolder\\f\0", 11), 5, static_cast<uint32_t>(stream.size()),
+                      std::string(8, '\0') + stream) +
+             kEndMarker;
+    WriteFile(dir / "escape.arc", escape);
+    WriteFile(dir / "orphan.arc", orphan);
+
+    Result extract = RunPackTool("extract " + Q(dir / "escape.arc") + " " + Q(dir / "out"));
+    EXPECT_EQ(extract.exit, 1);
+    EXPECT_TRUE(Contains(extract.output, "would leave the destination folder")) << extract.output;
+    EXPECT_FALSE(std::filesystem::exists(dir / "escaped"));
+
+    Result verify = RunPackTool("verify " + Q(dir / "orphan.arc"));
+    EXPECT_EQ(verify.exit, 1);
+    EXPECT_TRUE(Contains(verify.output, "its folder 'nofolder\\' has no entry before it")) << verify.output;
+    // extract still recovers what it can
+    EXPECT_EQ(RunPackTool("extract " + Q(dir / "orphan.arc") + " " + Q(dir / "out")).exit, 0);
+    EXPECT_EQ(ReadFile(dir / "out/nofolder/f"), "owned");
+}
+
+TEST(PackCli, CommandLineErrorsExitWithTwo) {
+    struct Case {
+        const char* arguments;
+        int exit;
+        const char* message;
+    };
+    for (const Case& c : {Case{"pack --level 10 dir", 2, "--level wants a number from 0 to 9"},
+                          Case{"pack --jobs 0 dir", 2, "--jobs wants"},
+                          Case{"pack", 2, "expects one GAMEDIR"},
+                          Case{"pack --bogus dir", 2, "option '--bogus' is unknown"},
+                          Case{"list", 2, "expects 1 operand"},
+                          Case{"extract a", 2, "expects 2 operands"},
+                          Case{"verify -x a", 2, "option -x is unknown"},
+                          Case{"verify /nonexistent/a.arc", 1, "cannot be opened"},
+                          Case{"pack --help", 0, "Exit status: 0 on success"},
+                          Case{"extract -h", 0, "usage: varnok-pack extract"}}) {
+        Result r = RunPackTool(c.arguments);
+        EXPECT_EQ(r.exit, c.exit) << c.arguments << "\n" << r.output;
+        EXPECT_TRUE(Contains(r.output, c.message)) << c.arguments << "\n" << r.output;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+// The packer's parallel compressor and its reading of a game folder.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include "archive/filetime.h"
+#include "tests/native/archive_test_util.h"
+#include "tools/varnok-pack/game_folder.h"
+#include "tools/varnok-pack/parallel_deflate.h"
+
+using namespace testutil;
+
+namespace {
+
+std::string Inflate(const std::string& stream, size_t size) {
+    std::string out(size + 1, '\0');
+    uLongf n = static_cast<uLongf>(out.size());
+    int rc = uncompress(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(stream.data()),
+                        static_cast<uLong>(stream.size()));
+    if (rc != Z_OK)
+        return "<zlib error " + std::to_string(rc) + ">";
+    out.resize(n);
+    return out;
+}
+
+// Each file's stream, joined from its pieces, checking the pieces' order.
+std::vector<std::string> DeflateAll(const std::vector<DeflateSource>& sources, int threads, DeflateLimits limits) {
+    ParallelDeflater deflater(sources, threads, 6, limits);
+    std::vector<std::string> streams(sources.size());
+    for (size_t file = 0; file < sources.size(); ++file) {
+        for (;;) {
+            DeflatePiece piece;
+            std::string error;
+            EXPECT_TRUE(deflater.Next(piece, error)) << error;
+            EXPECT_EQ(piece.file, file);
+            streams[file] += piece.data;
+            if (piece.last || !error.empty())
+                break;
+        }
+    }
+    return streams;
+}
+
+class DeflateTest : public ::testing::Test {
+protected:
+    std::vector<DeflateSource> Sources(const std::vector<std::string>& contents) {
+        std::vector<DeflateSource> sources;
+        for (size_t i = 0; i < contents.size(); ++i) {
+            std::filesystem::path p = dir / ("f" + std::to_string(i));
+            WriteFile(p, contents[i]);
+            sources.push_back(DeflateSource{p.string(), static_cast<int64_t>(contents[i].size())});
+        }
+        return sources;
+    }
+    TempDir dir;
+};
+
+// Small limits put chunk edges everywhere: a chunk that ends the file
+// exactly, one shorter than the 32 KiB dictionary, several in a row.
+TEST_F(DeflateTest, ChunkedAndWholeStreamsInflateToTheInput) {
+    std::string text;
+    while (text.size() < 300000)
+        text += "line " + std::to_string(text.size() % 977) + " of a repetitive text\n";
+    std::vector<std::string> contents = {"", "small", text, NoiseBytes(200000), text.substr(0, 120000),
+                                         NoiseBytes(40000 * 3)};
+    DeflateLimits limits{50000, 40000};
+    std::vector<std::string> one = DeflateAll(Sources(contents), 1, limits);
+    std::vector<std::string> three = DeflateAll(Sources(contents), 3, limits);
+    for (size_t i = 0; i < contents.size(); ++i) {
+        EXPECT_EQ(one[i].substr(0, 2), "\x78\x9C") << i;
+        EXPECT_EQ(Inflate(one[i], contents[i].size()), contents[i]) << i;
+        EXPECT_EQ(one[i], three[i]) << "threads changed the output of file " << i;
+    }
+    // Chunking costs next to nothing against one zlib stream of the file.
+    EXPECT_LE(one[2].size(), CompressZlib(text).size() * 101 / 100);
+}
+
+TEST_F(DeflateTest, ManySmallFilesUnderATightBudgetComeBackInOrder) {
+    std::vector<std::string> contents;
+    for (int i = 0; i < 60; ++i)
+        contents.push_back(std::string(static_cast<size_t>(i * 997), static_cast<char>('a' + i % 26)));
+    std::vector<std::string> streams = DeflateAll(Sources(contents), 4, DeflateLimits{4096, 4096});
+    for (size_t i = 0; i < contents.size(); ++i)
+        EXPECT_EQ(Inflate(streams[i], contents[i].size()), contents[i]) << i;
+}
+
+TEST_F(DeflateTest, FileThatChangedSizeIsAnError) {
+    std::vector<DeflateSource> sources = Sources({"12345", "abc"});
+    for (int64_t claimed : {4, 6}) {
+        sources[0].size = claimed;
+        ParallelDeflater deflater(sources, 2, 6);
+        DeflatePiece piece;
+        std::string error;
+        EXPECT_FALSE(deflater.Next(piece, error)) << claimed;
+        EXPECT_NE(error.find("f0"), std::string::npos) << error;
+    }
+}
+
+TEST(ZlibHeader, MatchesZlibForEveryLevel) {
+    for (int level = 0; level <= 9; ++level)
+        EXPECT_EQ(ZlibHeader(level), CompressZlib("x", level).substr(0, 2)) << level;
+}
+
+class GameFolderTest : public ::testing::Test {
+protected:
+    void Touch(const std::string& name, const std::string& content = "x") { WriteFile(dir / name, content); }
+    std::vector<std::string> Names() {
+        std::vector<GameEntry> entries;
+        std::string error;
+        EXPECT_TRUE(ScanGameFolder(dir.path.string(), std::nullopt, entries, error)) << error;
+        std::vector<std::string> names;
+        for (const GameEntry& e : entries)
+            names.push_back(e.archiveName);
+        return names;
+    }
+    std::string Refusal() {
+        std::vector<GameEntry> entries;
+        std::string error;
+        EXPECT_FALSE(ScanGameFolder(dir.path.string(), std::nullopt, entries, error));
+        return error;
+    }
+    TempDir dir;
+};
+
+TEST_F(GameFolderTest, OrdersSetupFilesFirstThenFoldersInPreOrder) {
+    for (const char* name : {"zeta.dat", "Readme.txt", "insttscr.rct", "alpha.dat", "install.env", "b.txt",
+                             "data/z.bin", "data/a.bin", "data/bgm/t.mml", "data/scenario/s.vks", "Art/p.png"})
+        Touch(name);
+    std::filesystem::create_directories(dir / "data/empty");
+    Touch("\xe8\xa1\xa8/\xe3\x82\xbd.txt");  // 表/ソ.txt in UTF-8
+    EXPECT_EQ(Names(), (std::vector<std::string>{
+                           "install.env", "insttscr.rct", "Readme.txt", "b.txt", "alpha.dat", "zeta.dat",
+                           "Art\\", "Art\\p.png",
+                           "data\\", "data\\a.bin", "data\\z.bin", "data\\bgm\\", "data\\bgm\\t.mml",
+                           "data\\empty\\", "data\\scenario\\", "data\\scenario\\s.vks",
+                           "\x95\x5C\\", "\x95\x5C\\\x83\x5C.txt",
+                       }));
+}
+
+TEST_F(GameFolderTest, RefusesWhatTheInstallerCannotCarry) {
+    Touch("install.env");
+    EXPECT_NE(Refusal().find("no insttscr.rct"), std::string::npos);
+    std::filesystem::remove(dir / "install.env");
+    Touch("insttscr.rct");
+    EXPECT_NE(Refusal().find("no install.env"), std::string::npos);
+    Touch("install.env");
+
+    struct Case {
+        std::string name;
+        const char* message;
+    };
+    for (const Case& c : {Case{"\xf0\x9f\x98\x80.txt", "no Shift-JIS form"},  // an emoji
+                          Case{"a:b", "Windows does not allow"},
+                          Case{"trailing.", "Windows does not allow"},
+                          Case{std::string(200, 'd') + "/" + std::string(59, 'f'), "at most 259"}}) {
+        Touch(c.name);
+        std::string error = Refusal();
+        EXPECT_NE(error.find(c.message), std::string::npos) << c.name << ": " << error;
+        std::filesystem::remove_all(dir / c.name.substr(0, c.name.find('/')));
+    }
+    EXPECT_EQ(Names().size(), 2u);
+}
+
+TEST_F(GameFolderTest, SourceDateEpochCapsFileTimes) {
+    Touch("install.env");
+    Touch("insttscr.rct");
+    struct timespec old[2] = {{0, UTIME_OMIT}, {1000, 5}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (dir / "install.env").c_str(), old, 0), 0);
+    std::vector<GameEntry> entries;
+    std::string error;
+    ASSERT_TRUE(ScanGameFolder(dir.path.string(), int64_t{5000}, entries, error)) << error;
+    EXPECT_EQ(entries[0].fileTime, UnixToFileTime(1000, 0));  // older files keep their time (to 100 ns)
+    EXPECT_EQ(entries[1].fileTime, UnixToFileTime(5000, 0));
+}
+
+TEST(FileTime, ConvertsBothWays) {
+    EXPECT_EQ(UnixToFileTime(0, 0), kFileTimeUnixEpoch);
+    // The install.env of a shipped archive: 2008-12-29 20:21:49.375 UTC.
+    UnixTime t = FileTimeToUnix(0x01C969F31434E4F0ULL);
+    EXPECT_EQ(t.seconds, 1230582109);
+    EXPECT_EQ(t.nanoseconds, 375000000);
+    EXPECT_EQ(UnixToFileTime(t.seconds, t.nanoseconds), 0x01C969F31434E4F0ULL);
+    UnixTime before1970 = FileTimeToUnix(kFileTimeUnixEpoch - 5);
+    EXPECT_EQ(before1970.seconds, -1);
+    EXPECT_EQ(before1970.nanoseconds, 999999500);
+    EXPECT_EQ(UnixToFileTime(-20000000000LL, 0), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+// The WorkFolder's life, the file scan that empties it, and the message pump.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "shell/message_pump.h"
+#include "shell/work_folder.h"
+#include "tests/win/temp_folder.h"
+
+namespace {
+
+TEST(WorkFolderNameTest, TickCountIsASignedNineDigitNumber) {
+    struct Case {
+        uint32_t ticks;
+        const char* name;
+    };
+    for (Case c : {Case{0, "VezuDURuvedarOvurod_000000000"}, Case{1234567, "VezuDURuvedarOvurod_001234567"},
+                   Case{2147483647u, "VezuDURuvedarOvurod_2147483647"},
+                   Case{2147483648u, "VezuDURuvedarOvurod_-2147483648"},
+                   Case{4294967295u, "VezuDURuvedarOvurod_-00000001"}}) {
+        char name[32];
+        FormatWorkFolderName(name, c.ticks);
+        EXPECT_STREQ(name, c.name) << c.ticks;
+    }
+}
+
+// Runs each test from a start folder of its own holding a file that must survive.
+class WorkFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = CurrentDirectory();
+        ASSERT_TRUE(WriteFileBytes(start_ / "keep.txt", "mine"));
+        SetCurrentDirectoryA(start_.path().c_str());
+    }
+    void TearDown() override {
+        SetCurrentDirectoryA(saved_.c_str());
+        RemoveTree(GetWorkFolderPath());
+    }
+    TempFolder start_;
+    std::string saved_;
+};
+
+TEST_F(WorkFolderTest, LivesUnderTheTempPathAsTheCurrentDirectoryUntilRemoved) {
+    CreateWorkFolder();
+    std::string path = GetWorkFolderPath();
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    EXPECT_EQ(path.rfind(std::string(temp) + "VezuDURuvedarOvurod_", 0), 0u) << path;
+    EXPECT_TRUE(IsDirectory(path));
+    EXPECT_EQ(CurrentDirectory(), path);
+
+    ASSERT_TRUE(WriteFileBytes("install.env", "TITLEBAR=x\r\n"));
+    ASSERT_TRUE(WriteFileBytes(path + "\\readme.txt", "text"));
+    RemoveWorkFolder();
+    EXPECT_FALSE(PathExists(path));
+    EXPECT_EQ(CurrentDirectory(), start_.path());
+}
+
+// Once the folder is gone, the scan must not turn on the start folder.
+TEST_F(WorkFolderTest, RemovingTwiceLeavesTheStartFolderAlone) {
+    CreateWorkFolder();
+    RemoveWorkFolder();
+    RemoveWorkFolder();
+    EXPECT_EQ(ReadFileBytes(start_ / "keep.txt"), "mine");
+    DeleteFolderFiles((start_ / "missing").c_str(), "*.*");
+    EXPECT_EQ(ReadFileBytes(start_ / "keep.txt"), "mine");
+}
+
+TEST_F(WorkFolderTest, SubfolderKeepsTheFolderButItsPlainFilesGo) {
+    CreateWorkFolder();
+    std::string path = GetWorkFolderPath();
+    ASSERT_TRUE(WriteFileBytes(path + "\\plain.txt", "a"));
+    ASSERT_TRUE(WriteFileBytes(path + "\\hidden.dat", "b"));
+    SetFileAttributesA((path + "\\hidden.dat").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ASSERT_TRUE(CreateDirectoryA((path + "\\sub").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(path + "\\sub\\inner.txt", "c"));
+    RemoveWorkFolder();
+    EXPECT_TRUE(IsDirectory(path));
+    EXPECT_FALSE(PathExists(path + "\\plain.txt"));
+    EXPECT_FALSE(PathExists(path + "\\hidden.dat"));
+    EXPECT_TRUE(PathExists(path + "\\sub\\inner.txt"));
+}
+
+std::set<std::string> ScanAll(const std::string& pattern) {
+    std::set<std::string> paths;
+    if (BeginFileScan(pattern.c_str()) != 0)
+        return paths;
+    while (const char* path = NextScannedFile())
+        paths.insert(path);
+    return paths;
+}
+
+TEST(FileScanTest, ReturnsPlainFilesJoinedWithThePatternsFolder) {
+    TempFolder folder;
+    ASSERT_TRUE(WriteFileBytes(folder / "a.txt", ""));
+    ASSERT_TRUE(WriteFileBytes(folder / "b.txt", ""));
+    ASSERT_TRUE(WriteFileBytes(folder / "c.log", ""));
+    ASSERT_TRUE(CreateDirectoryA((folder / "folder.txt").c_str(), nullptr));
+    EXPECT_EQ(ScanAll(folder / "*.txt"), (std::set<std::string>{folder / "a.txt", folder / "b.txt"}));
+    EXPECT_EQ(NextScannedFile(), nullptr);
+    EXPECT_EQ(ScanAll(folder / "*.*").size(), 3u);
+}
+
+TEST(FileScanTest, NoMatchAndFoldersOnlyGiveNothing) {
+    TempFolder folder;
+    ASSERT_TRUE(CreateDirectoryA((folder / "only").c_str(), nullptr));
+    EXPECT_EQ(BeginFileScan((folder / "*.none").c_str()), 1);
+    EXPECT_EQ(NextScannedFile(), nullptr);
+    EXPECT_EQ(BeginFileScan((folder / "*").c_str()), 0);  // ".", ".." and "only"
+    EXPECT_EQ(NextScannedFile(), nullptr);
+}
+
+int gCounted;
+
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP)
+        ++gCounted;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(PumpMessagesTest, DispatchesWhatIsWaitingWithoutWaiting) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = CountingProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "VarnokPumpTest";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "VarnokPumpTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    PumpMessages();
+    gCounted = 0;
+    for (int i = 0; i < 3; ++i)
+        PostMessageA(window, WM_APP, 0, 0);
+    EXPECT_EQ(PumpMessages(), 3);
+    EXPECT_EQ(gCounted, 3);
+    EXPECT_EQ(PumpMessages(), 0);
+    DestroyWindow(window);
+}
+
+TEST(PumpMessagesDeathTest, QuitEndsTheProcessWithItsCode) {
+    EXPECT_EXIT(
+        {
+            PostQuitMessage(7);
+            PumpMessages();
+        },
+        ::testing::ExitedWithCode(7), "");
+}
+
+}  // namespace

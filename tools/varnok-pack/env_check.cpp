@@ -1,0 +1,305 @@
+#include <strings.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdarg>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/mbtext.h"
+#include "tools/varnok-pack/cli.h"
+#include "tools/varnok-pack/env_report.h"
+#include "tools/varnok-pack/sjis.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Collects the findings and prints them in line order, those without a
+// line last.
+class Findings {
+public:
+    explicit Findings(const std::string& path) : path_(path) {}
+
+    void Print(FILE* out) {
+        std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) {
+            return (a.line == 0 ? INT32_MAX : a.line) < (b.line == 0 ? INT32_MAX : b.line);
+        });
+        for (const Item& i : items_) {
+            std::string where = i.line > 0 ? path_ + ":" + std::to_string(i.line) : path_;
+            std::fprintf(out, "%s: %s: %s\n", where.c_str(), i.kind == kEnvErrors ? "error" : "warning",
+                         i.text.c_str());
+        }
+    }
+    void Warn(int line, const char* format, ...) __attribute__((format(printf, 3, 4))) {
+        va_list args;
+        va_start(args, format);
+        Add(line, kEnvWarnings, format, args);
+        va_end(args);
+    }
+    void Error(int line, const char* format, ...) __attribute__((format(printf, 3, 4))) {
+        va_list args;
+        va_start(args, format);
+        Add(line, kEnvErrors, format, args);
+        va_end(args);
+    }
+    EnvVerdict verdict() const { return verdict_; }
+
+private:
+    struct Item {
+        int line;
+        EnvVerdict kind;
+        std::string text;
+    };
+    void Add(int line, EnvVerdict kind, const char* format, va_list args) {
+        char text[2048];
+        std::vsnprintf(text, sizeof text, format, args);
+        items_.push_back({line, kind, text});
+        verdict_ = std::max(verdict_, kind);
+    }
+    std::string path_;
+    std::vector<Item> items_;
+    EnvVerdict verdict_ = kEnvClean;
+};
+
+const SettingKeyUse* KnownKey(const std::string& key) {
+    for (size_t i = 0; i < kSettingKeysReadCount; ++i) {
+        if (key == kSettingKeysRead[i].key)
+            return &kSettingKeysRead[i];
+    }
+    return nullptr;
+}
+
+size_t EditDistance(const std::string& a, const std::string& b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// A hint at the known key a typo probably meant (the nearest within two
+// edits, case aside), or empty.
+std::string Suggestion(const std::string& key) {
+    std::string upper = key;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    const char* best = nullptr;
+    size_t bestDistance = 3;
+    for (size_t i = 0; i < kSettingKeysReadCount; ++i) {
+        size_t d = EditDistance(upper, kSettingKeysRead[i].key);
+        if (d < bestDistance) {
+            best = kSettingKeysRead[i].key;
+            bestDistance = d;
+        }
+    }
+    if (!best)
+        return "";
+    return bestDistance == 0 ? std::string(" (keys are case-sensitive: write ") + best + ")"
+                             : std::string(" (did you mean ") + best + "?)";
+}
+
+bool IsSectionSyntax(const EnvParse& env, int piece) {
+    if (piece <= 0 || static_cast<size_t>(piece) >= env.sectionKinds.size())
+        return false;
+    SectionLineKind kind = env.sectionKinds[static_cast<size_t>(piece)];
+    return kind == SectionLineKind::Head || kind == SectionLineKind::Entry || kind == SectionLineKind::Close ||
+           kind == SectionLineKind::Stop;
+}
+
+// Length of a valid UTF-8 sequence starting at s[i] (2-4), or 0.
+size_t Utf8Sequence(const std::string& s, size_t i) {
+    auto b = static_cast<unsigned char>(s[i]);
+    size_t n = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 && b <= 0xDF ? 2 : 0;
+    if (n == 0 || i + n > s.size())
+        return 0;
+    for (size_t k = 1; k < n; ++k) {
+        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+            return 0;
+    }
+    return n;
+}
+
+// The line of the first non-ASCII byte when the whole file is UTF-8; 0 otherwise.
+int FirstUtf8Line(const std::string& bytes) {
+    int line = 1, first = 0;
+    for (size_t i = 0; i < bytes.size();) {
+        auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            line += b == '\n';
+            ++i;
+            continue;
+        }
+        size_t n = Utf8Sequence(bytes, i);
+        if (n == 0)
+            return 0;
+        first = first ? first : line;
+        i += n;
+    }
+    return first;
+}
+
+void CheckEncoding(const EnvParse& env, Findings& f) {
+    if (env.bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        f.Warn(1, "the file starts with a UTF-8 byte-order mark, which becomes part of the first key; "
+                  "save it as Shift-JIS (iconv -f UTF-8 -t CP932) without the mark");
+    } else if (int line = FirstUtf8Line(env.bytes)) {
+        f.Warn(line, "the file is UTF-8, but the installer reads Shift-JIS (code page 932) and would show garbage; "
+                     "convert it: iconv -f UTF-8 -t CP932 install.env > install.env.sjis");
+    }
+}
+
+void CheckEntry(const EnvParse& env, const SettingEntry& e, std::map<std::string, int>& firstLines, Findings& f) {
+    int line = PhysicalLine(env, e.line);
+    std::string key = e.key, shown = ShowName(e.key);
+    const SettingKeyUse* known = KnownKey(key);
+    if (!known) {
+        f.Warn(line, "'%s' is not a setting the installer reads%s", shown.c_str(), Suggestion(key).c_str());
+        return;
+    }
+    if (auto [it, first] = firstLines.emplace(key, line); !first) {
+        f.Warn(line, "%s repeats line %d; only the first one counts", key.c_str(), it->second);
+        return;
+    }
+    if (key == "TITLEBAR" && MbsChr(e.value, '\\'))
+        f.Warn(line, "the TITLEBAR value holds '\\', which no single-instance lock can be named with: "
+                     "the installer would end at once, without a message");
+    size_t length = std::strlen(e.value);
+    if (known->capacity > 0 && length >= known->capacity) {
+        std::string kept(known->capacity, '\0');
+        CopyText(kept.data(), kept.size(), e.value);
+        f.Warn(line, "the %s value is %zu bytes; the installer keeps only the first %zu", key.c_str(), length,
+               std::strlen(kept.c_str()));
+    }
+}
+
+void CheckEntries(const EnvParse& env, Findings& f) {
+    std::map<std::string, int> firstLines;
+    for (const SettingEntry* e = FirstSettingEntry(); e; e = e->next) {
+        if (!IsSectionSyntax(env, e->line) && std::strcmp(e->key, "-") != 0)
+            CheckEntry(env, *e, firstLines, f);
+    }
+}
+
+struct LateLines {
+    const EnvParse* env;
+    Findings* findings;
+};
+
+void ReportLateLine(void* context, int piece, const char* key, const char*) {
+    auto& late = *static_cast<LateLines*>(context);
+    if (piece > kSettingLineLimit && !IsSectionSyntax(*late.env, piece) && std::strcmp(key, "-") != 0)
+        late.findings->Warn(PhysicalLine(*late.env, piece),
+                            "'%s' is past the %dth line, where the installer stops reading settings",
+                            ShowName(key).c_str(), kSettingLineLimit);
+}
+
+// The key pass stopped at its limit: find the settings it never read.
+void CheckLineLimit(const EnvParse& env, Findings& f) {
+    if (env.keyPass.end != SettingPassEnd::LineLimit)
+        return;
+    FILE* file = fmemopen(const_cast<char*>(env.bytes.data()), env.bytes.size(), "r");
+    if (!file)
+        return;
+    LateLines late = {&env, &f};
+    ReadSettingLines(file, INT32_MAX, ReportLateLine, &late);
+    std::fclose(file);
+}
+
+void CheckSections(const EnvParse& env, Findings& f) {
+    if (env.sectionPass.openSection == kNoSection)
+        return;
+    f.Error(PhysicalLine(env, env.sectionPass.headLine),
+            "[%s] is never closed by a line beginning with '-'; the installer would refuse to start with \"%s\"",
+            SectionName(env.sectionPass.openSection), ShowName(env.error).c_str());
+}
+
+// Windows finds names without regard to ASCII case; so does this.
+bool GameFileExists(const std::string& gameDir, const std::string& sjisName) {
+    std::string name = SjisToUtf8(sjisName).value_or(sjisName);
+    fs::path at = gameDir;
+    std::error_code ec;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of("\\/", start);
+        std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? name.size() + 1 : end + 1;
+        if (part.empty())
+            continue;
+        auto it = fs::directory_iterator(at, ec);
+        auto match = std::find_if(fs::begin(it), fs::end(it), [&](const fs::directory_entry& d) {
+            return strcasecmp(d.path().filename().c_str(), part.c_str()) == 0;
+        });
+        if (ec || match == fs::end(it))
+            return false;
+        at = match->path();
+    }
+    return fs::is_regular_file(at, ec);
+}
+
+const SettingEntry* FirstEntry(const char* key) {
+    for (const SettingEntry* e = FirstSettingEntry(); e; e = e->next) {
+        if (!std::strcmp(e->key, key))
+            return e;
+    }
+    return nullptr;
+}
+
+void RequireGameFile(const EnvParse& env, const std::string& gameDir, const char* key, const std::string& name,
+                     Findings& f) {
+    if (GameFileExists(gameDir, name))
+        return;
+    const SettingEntry* e = FirstEntry(key);
+    f.Warn(e ? PhysicalLine(env, e->line) : 0, "%s%s names '%s', which %s lacks", key, e ? "" : " (by default)",
+           ShowName(name).c_str(), gameDir.c_str());
+}
+
+void CheckGameFiles(const EnvParse& env, const std::string& gameDir, Findings& f) {
+    RequireGameFile(env, gameDir, "EXENAME", GetExeName(), f);
+    const SettingEntry* readme = FirstEntry("INSTREADME");
+    if (const SettingEntry* file = FirstEntry("INSTREADMEFL"))
+        RequireGameFile(env, gameDir, "INSTREADMEFL", file->value, f);
+    else if (readme && readme->value[0] != '-')
+        RequireGameFile(env, gameDir, "INSTREADMEFL", "readme.txt", f);
+    if (const SettingEntry* help = FirstEntry("HELP_FILE"); help && help->value[0] != '-')
+        RequireGameFile(env, gameDir, "HELP_FILE", help->value, f);
+    if (!GameFileExists(gameDir, "UnInst.exe"))
+        f.Warn(0, "%s has no UnInst.exe, which the uninstall entry and its shortcut point at", gameDir.c_str());
+}
+
+void CheckFile(const EnvParse& env, const char* gameDir, Findings& f) {
+    CheckEncoding(env, f);
+    CheckEntries(env, f);
+    CheckLineLimit(env, f);
+    CheckSections(env, f);
+    if (gameDir)
+        CheckGameFiles(env, gameDir, f);
+}
+
+}  // namespace
+
+EnvVerdict CheckEnv(const EnvParse& env, const std::string& path, const char* gameDir, FILE* out) {
+    Findings f(path);
+    if (env.readable)
+        CheckFile(env, gameDir, f);
+    else
+        f.Error(0, "cannot be read: the installer would stop with \"%s\"", ShowName(env.error).c_str());
+    f.Print(out);
+    return f.verdict();
+}
+
+EnvVerdict CheckGameSettings(const std::string& gameDir, FILE* out) {
+    std::string path = (fs::path(gameDir) / "install.env").string();
+    return CheckEnv(ParseEnvFile(path), path, gameDir.c_str(), out);
+}

@@ -1,0 +1,22 @@
+// What `varnok-pack env` prints about a parsed install.env.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "tools/varnok-pack/env_parse.h"
+
+// One JSON object: settings (the table in order, [key, value] pairs),
+// accessors (each accessor's key to its value, defaults applied; null for
+// none), sections (the four lists), error (null or the installer's message).
+// Texts decoded to UTF-8, or with hex the hex of their raw bytes.
+void PrintEnvJson(const EnvParse& env, bool hex, FILE* out);
+
+enum EnvVerdict { kEnvClean = 0, kEnvWarnings = 1, kEnvErrors = 2 };
+
+// Prints every finding as "PATH:LINE: warning: ..." (or "error") and
+// returns the verdict. With a game folder, also the files it lacks.
+EnvVerdict CheckEnv(const EnvParse& env, const std::string& path, const char* gameDir, FILE* out);
+
+// The check of GAMEDIR/install.env against GAMEDIR, as pack runs it.
+EnvVerdict CheckGameSettings(const std::string& gameDir, FILE* out);

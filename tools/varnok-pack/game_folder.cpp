@@ -1,0 +1,136 @@
+#include "tools/varnok-pack/game_folder.h"
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "archive/extract.h"
+#include "archive/filetime.h"
+#include "archive/payload_format.h"
+#include "tools/varnok-pack/sjis.h"
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* d) const { closedir(d); }
+};
+
+struct Scan {
+    std::optional<int64_t> latestTime;
+    std::vector<GameEntry>& entries;
+    std::string& error;
+
+    bool Fail(const std::string& path, const std::string& why) {
+        error = "'" + path + "': " + why;
+        return false;
+    }
+};
+
+// Windows refuses these in file names, and drops trailing dots and blanks.
+bool WindowsAllowsName(const std::string& name) {
+    for (unsigned char c : name) {
+        if (c < 0x20 || std::strchr("\\/:*?\"<>|", c))
+            return false;
+    }
+    return name.back() != '.' && name.back() != ' ';
+}
+
+int SetupRank(const std::string& name) {
+    if (!strcasecmp(name.c_str(), "install.env"))
+        return 0;
+    if (!strcasecmp(name.c_str(), "insttscr.rct"))
+        return 1;
+    return ContainsNoCase(name.c_str(), ".txt") ? 2 : 3;
+}
+
+// One level of a folder: its files and its subfolders, each sorted.
+bool ReadLevel(Scan& scan, const std::string& folder, const std::string& prefix, std::vector<GameEntry>& files,
+               std::vector<GameEntry>& folders) {
+    std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
+    if (!dir)
+        return scan.Fail(folder, std::strerror(errno));
+    errno = 0;
+    while (dirent* d = readdir(dir.get())) {
+        std::string name = d->d_name;
+        if (name == "." || name == "..")
+            continue;
+        GameEntry entry;
+        entry.path = folder + "/" + name;
+        struct stat st;
+        if (stat(entry.path.c_str(), &st) != 0)
+            return scan.Fail(entry.path, std::strerror(errno));
+        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+            return scan.Fail(entry.path, "neither a file nor a folder");
+        if (!WindowsAllowsName(name))
+            return scan.Fail(entry.path, "Windows does not allow this file name");
+        std::optional<std::string> sjis = Utf8ToSjis(name);
+        if (!sjis)
+            return scan.Fail(entry.path, "the name has no Shift-JIS form");
+        entry.archiveName = prefix + *sjis + (S_ISDIR(st.st_mode) ? "\\" : "");
+        if (entry.archiveName.size() >= static_cast<size_t>(kMaxPath))
+            return scan.Fail(entry.path, "the name is " + std::to_string(entry.archiveName.size()) +
+                                             " bytes in Shift-JIS; at most 259 fit");
+        if (S_ISDIR(st.st_mode)) {
+            folders.push_back(std::move(entry));
+            continue;
+        }
+        if (st.st_size > INT32_MAX)
+            return scan.Fail(entry.path, "2 GiB or larger; the installer cannot hold it");
+        int64_t seconds = st.st_mtim.tv_sec;
+        int64_t nanoseconds = st.st_mtim.tv_nsec;
+        if (scan.latestTime && seconds > *scan.latestTime) {
+            seconds = *scan.latestTime;
+            nanoseconds = 0;
+        }
+        entry.size = st.st_size;
+        entry.fileTime = UnixToFileTime(seconds, nanoseconds);
+        files.push_back(std::move(entry));
+    }
+    if (errno != 0)
+        return scan.Fail(folder, std::strerror(errno));
+    auto byName = [](const GameEntry& a, const GameEntry& b) { return a.archiveName < b.archiveName; };
+    std::sort(files.begin(), files.end(), byName);
+    std::sort(folders.begin(), folders.end(), byName);
+    return true;
+}
+
+bool AddFolders(Scan& scan, std::vector<GameEntry>& folders) {
+    for (GameEntry& folder : folders) {
+        std::vector<GameEntry> files;
+        std::vector<GameEntry> subfolders;
+        if (!ReadLevel(scan, folder.path, folder.archiveName, files, subfolders))
+            return false;
+        scan.entries.push_back(std::move(folder));
+        std::move(files.begin(), files.end(), std::back_inserter(scan.entries));
+        if (!AddFolders(scan, subfolders))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ScanGameFolder(const std::string& folder, std::optional<int64_t> latestTime, std::vector<GameEntry>& entries,
+                    std::string& error) {
+    entries.clear();
+    Scan scan{latestTime, entries, error};
+    std::vector<GameEntry> files;
+    std::vector<GameEntry> folders;
+    if (!ReadLevel(scan, folder, "", files, folders))
+        return false;
+    std::stable_sort(files.begin(), files.end(), [](const GameEntry& a, const GameEntry& b) {
+        return SetupRank(a.archiveName) < SetupRank(b.archiveName);
+    });
+    bool hasEnv = !files.empty() && SetupRank(files[0].archiveName) == 0;
+    bool hasPicture = std::any_of(files.begin(), files.end(),
+                                  [](const GameEntry& f) { return SetupRank(f.archiveName) == 1; });
+    if (!hasEnv || !hasPicture)
+        return scan.Fail(folder, std::string("no ") + (hasEnv ? "insttscr.rct" : "install.env") + " at its top level");
+    entries = std::move(files);
+    return AddFolders(scan, folders);
+}

@@ -1,0 +1,223 @@
+#include "tools/varnok-pack/parallel_deflate.h"
+
+#include <fcntl.h>
+#include <libdeflate.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr int64_t kWindow = 32768;
+
+struct Fd {
+    explicit Fd(int fd) : fd(fd) {}
+    ~Fd() {
+        if (fd >= 0)
+            close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int fd;
+};
+
+struct CompressorDeleter {
+    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+};
+using Compressor = std::unique_ptr<libdeflate_compressor, CompressorDeleter>;
+
+class DeflateStream {
+public:
+    DeflateStream() = default;
+    DeflateStream(const DeflateStream&) = delete;
+    DeflateStream& operator=(const DeflateStream&) = delete;
+    ~DeflateStream() {
+        if (live_)
+            deflateEnd(&stream_);
+    }
+    bool InitRaw(int level) {
+        live_ = deflateInit2(&stream_, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+        return live_;
+    }
+    z_stream* get() { return &stream_; }
+
+private:
+    z_stream stream_{};
+    bool live_ = false;
+};
+
+// Reads bytes [offset, offset + length) of a file; with `wholeFile`, also
+// checks that nothing follows them.
+std::string ReadRange(const std::string& path, int64_t offset, int64_t length, bool wholeFile, std::string& data) {
+    Fd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.fd < 0)
+        return "'" + path + "': " + std::strerror(errno);
+    data.resize(static_cast<size_t>(length));
+    int64_t done = 0;
+    while (done < length) {
+        ssize_t n = pread(file.fd, data.data() + done, static_cast<size_t>(length - done), offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return "'" + path + "': " + std::strerror(errno);
+        if (n == 0)
+            return "'" + path + "' got shorter while being packed";
+        done += n;
+    }
+    char extra;
+    if (wholeFile && pread(file.fd, &extra, 1, offset + length) > 0)
+        return "'" + path + "' got longer while being packed";
+    return {};
+}
+
+std::string CompressWhole(libdeflate_compressor* compressor, const std::string& in, std::string& out) {
+    out.resize(libdeflate_zlib_compress_bound(compressor, in.size()));
+    size_t n = libdeflate_zlib_compress(compressor, in.data(), in.size(), out.data(), out.size());
+    if (n == 0)
+        return "compression failed";
+    out.resize(n);
+    return {};
+}
+
+// Raw deflate of in[dictLength..], primed with in[0..dictLength).
+std::string CompressChunk(int level, const std::string& in, size_t dictLength, bool last, std::string& out) {
+    DeflateStream z;
+    if (!z.InitRaw(level))
+        return "out of memory";
+    z_stream* s = z.get();
+    auto* bytes = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+    if (dictLength > 0 && deflateSetDictionary(s, bytes, static_cast<uInt>(dictLength)) != Z_OK)
+        return "compression failed";
+    size_t length = in.size() - dictLength;
+    // Room for the sync flush's empty stored block beyond the bound.
+    out.resize(deflateBound(s, static_cast<uLong>(length)) + 16);
+    s->next_in = bytes + dictLength;
+    s->avail_in = static_cast<uInt>(length);
+    s->next_out = reinterpret_cast<Bytef*>(out.data());
+    s->avail_out = static_cast<uInt>(out.size());
+    int rc = deflate(s, last ? Z_FINISH : Z_SYNC_FLUSH);
+    bool complete = last ? rc == Z_STREAM_END : rc == Z_OK && s->avail_in == 0 && s->avail_out > 0;
+    if (!complete)
+        return "compression failed";
+    out.resize(out.size() - s->avail_out);
+    return {};
+}
+
+}  // namespace
+
+std::string ZlibHeader(int level) {
+    unsigned flags = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
+    unsigned header = (0x78u << 8) | (flags << 6);
+    header += 31 - header % 31;
+    return std::string{static_cast<char>(header >> 8), static_cast<char>(header & 0xFF)};
+}
+
+ParallelDeflater::ParallelDeflater(std::vector<DeflateSource> files, int threads, int level, DeflateLimits limits)
+    : files_(std::move(files)), level_(level) {
+    for (size_t i = 0; i < files_.size(); ++i) {
+        int64_t size = files_[i].size;
+        if (size <= limits.wholeFile) {
+            tasks_.push_back(Task{i, 0, size, true, true});
+            continue;
+        }
+        for (int64_t offset = 0; offset < size; offset += limits.chunk) {
+            int64_t length = std::min(limits.chunk, size - offset);
+            tasks_.push_back(Task{i, offset, length, false, offset + length == size});
+        }
+    }
+    results_.resize(tasks_.size());
+    threads = std::max(threads, 1);
+    budget_ = std::max<int64_t>(2 * limits.wholeFile, 2 * threads * (limits.chunk + kWindow));
+    for (int i = 0; i < threads; ++i)
+        threads_.emplace_back(&ParallelDeflater::Work, this);
+}
+
+ParallelDeflater::~ParallelDeflater() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    workReady_.notify_all();
+    for (std::thread& t : threads_)
+        t.join();
+}
+
+int64_t ParallelDeflater::Cost(const Task& task) const { return task.length + (task.whole ? 0 : kWindow); }
+
+void ParallelDeflater::Work() {
+    Compressor compressor(libdeflate_alloc_compressor(level_));
+    std::string in;
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        // Tasks are taken in order, so the one the reader waits for is never
+        // held back: when it is next, everything before it was handed out.
+        workReady_.wait(lock, [&] {
+            return stop_ || nextTask_ == tasks_.size() || inFlight_ == 0 ||
+                   inFlight_ + Cost(tasks_[nextTask_]) <= budget_;
+        });
+        if (stop_ || nextTask_ == tasks_.size())
+            return;
+        size_t index = nextTask_++;
+        const Task task = tasks_[index];
+        inFlight_ += Cost(task);
+        lock.unlock();
+
+        Result result;
+        const std::string& path = files_[task.file].path;
+        int64_t dictLength = task.whole ? 0 : std::min(kWindow, task.offset);
+        result.error = ReadRange(path, task.offset - dictLength, task.length + dictLength, task.whole, in);
+        if (result.error.empty() && task.whole)
+            result.error = compressor ? CompressWhole(compressor.get(), in, result.data) : "out of memory";
+        if (result.error.empty() && !task.whole) {
+            result.error = CompressChunk(level_, in, static_cast<size_t>(dictLength), task.last, result.data);
+            result.adler = libdeflate_adler32(1, in.data() + dictLength, static_cast<size_t>(task.length));
+        }
+        in.clear();
+        in.shrink_to_fit();
+
+        lock.lock();
+        result.ready = true;
+        results_[index] = std::move(result);
+        resultReady_.notify_all();
+    }
+}
+
+bool ParallelDeflater::Next(DeflatePiece& piece, std::string& error) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (nextResult_ == tasks_.size()) {
+        error = "no more pieces";
+        return false;
+    }
+    resultReady_.wait(lock, [&] { return results_[nextResult_].ready; });
+    size_t index = nextResult_++;
+    Result result = std::move(results_[index]);
+    const Task task = tasks_[index];
+    inFlight_ -= Cost(task);
+    lock.unlock();
+    workReady_.notify_all();
+
+    if (!result.error.empty()) {
+        error = result.error;
+        return false;
+    }
+    piece.file = task.file;
+    piece.last = task.last;
+    piece.inputBytes = task.length;
+    piece.data = std::move(result.data);
+    if (!task.whole) {
+        if (task.offset == 0) {
+            piece.data.insert(0, ZlibHeader(level_));
+            adler_ = 1;
+        }
+        adler_ = adler32_combine(adler_, result.adler, static_cast<z_off_t>(task.length));
+        if (task.last) {
+            for (int shift = 24; shift >= 0; shift -= 8)
+                piece.data += static_cast<char>((adler_ >> shift) & 0xFF);
+        }
+    }
+    return true;
+}

@@ -1,0 +1,83 @@
+// Compresses a list of files into zlib streams on several threads and hands
+// the results back in list order, with bounded memory.
+//
+// A file up to the whole-file limit is one task: libdeflate compresses it in
+// one buffer. A larger file is cut into chunks compressed in parallel
+// as raw deflate, each primed with the 32 KiB before it as dictionary and
+// ended with a sync flush (the last one with a final block); the pieces,
+// a zlib header and the Adler-32 combined from theirs make one zlib stream.
+// The output depends only on the input and the level, never on the threads.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct DeflateLimits {
+    int64_t wholeFile = 32 << 20;
+    int64_t chunk = 4 << 20;
+};
+
+struct DeflateSource {
+    std::string path;
+    int64_t size = 0;  // read exactly this many bytes; a file that changed is an error
+};
+
+struct DeflatePiece {
+    size_t file = 0;     // index into the sources
+    bool last = false;   // the file's stream is complete with this piece
+    std::string data;    // the next bytes of the file's zlib stream
+    int64_t inputBytes = 0;
+};
+
+class ParallelDeflater {
+public:
+    // Memory stays below about twice the larger of 2 x limits.wholeFile and
+    // 2 x threads x limits.chunk, whatever the files' sizes.
+    ParallelDeflater(std::vector<DeflateSource> files, int threads, int level, DeflateLimits limits = {});
+    ~ParallelDeflater();
+    ParallelDeflater(const ParallelDeflater&) = delete;
+    ParallelDeflater& operator=(const ParallelDeflater&) = delete;
+
+    // The next piece in order; call until the last file's last piece. False
+    // with a message naming the file when it cannot be read.
+    bool Next(DeflatePiece& piece, std::string& error);
+
+private:
+    struct Task {
+        size_t file;
+        int64_t offset;
+        int64_t length;
+        bool whole;
+        bool last;
+    };
+    struct Result {
+        bool ready = false;
+        std::string data;
+        uint32_t adler = 1;
+        std::string error;
+    };
+    void Work();
+    int64_t Cost(const Task& task) const;
+
+    std::vector<DeflateSource> files_;
+    std::vector<Task> tasks_;
+    std::vector<Result> results_;
+    int level_;
+    int64_t budget_;
+    int64_t inFlight_ = 0;  // input bytes of tasks taken and not yet handed out
+    size_t nextTask_ = 0;
+    size_t nextResult_ = 0;
+    uint32_t adler_ = 1;  // running Adler-32 of a chunked file
+    bool stop_ = false;
+    std::mutex mutex_;
+    std::condition_variable workReady_;
+    std::condition_variable resultReady_;
+    std::vector<std::thread> threads_;
+};
+
+// The two zlib header bytes zlib itself writes for a 32 KiB window at `level`.
+std::string ZlibHeader(int level);
