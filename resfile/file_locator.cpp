@@ -206,9 +206,11 @@ FILE* OpenResourceFile(const char* name, const char* mode) {
     for (;;) {
         if (FILE* f = LocateAndOpen(name, mode))
             return f;
-        ShowRetryCancelError(kOpenFailedFormat, name);
+        AskToRetryResourceFile(name);
     }
 }
+
+void AskToRetryResourceFile(const char* name) { ShowRetryCancelError(kOpenFailedFormat, name); }
 
 char* FindResourcePath(const char* name, char (&out)[kLocatorPathSize]) {
     FindProbe probe(out);

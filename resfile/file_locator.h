@@ -62,6 +62,10 @@ uint32_t ResourceNameHash(const char* name);
 // call creates the locator's lock.
 FILE* OpenResourceFile(const char* name, const char* mode);
 
+// The locator's question for a file that cannot be read: returns on Retry,
+// Cancel ends the process with exit code -1.
+void AskToRetryResourceFile(const char* name);
+
 // One lookup: an open stream (positioned at the file's start inside an
 // archive container) or null.
 FILE* LocateAndOpen(const char* name, const char* mode);

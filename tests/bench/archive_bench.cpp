@@ -12,9 +12,9 @@
 //   archive_bench deflate-zlib GAMEDIR    zlib level 6 on one thread over the
 //                                         files pack would take; prints the
 //                                         compressed total
-//   archive_bench run RESULT CMD...       runs CMD and writes its wall time in
-//                                         seconds and its peak resident set in
-//                                         KiB to the file RESULT
+//   archive_bench run RESULT CMD...       runs CMD and writes to the file RESULT
+//                                         its wall time (s), peak resident set
+//                                         (KiB) and processor time (s)
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,6 +22,7 @@
 #include <zlib.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,29 +54,55 @@ private:
     uint64_t state_;
 };
 
-// Script text: Shift-JIS dialogue lines and ASCII commands.
+// A double-byte Shift-JIS character: hiragana, katakana or a level-1 kanji.
+void AppendJapaneseCharacter(std::string& out, Rng& rng) {
+    switch (rng.Next() % 3) {
+    case 0:
+        out += '\x82';
+        out += static_cast<char>(0x9F + rng.Next() % 83);
+        break;
+    case 1:
+        out += '\x83';
+        out += static_cast<char>(0x40 + rng.Next() % 63);
+        break;
+    default:
+        out += static_cast<char>(0x88 + rng.Next() % 16);
+        out += static_cast<char>(0x9F + rng.Next() % 94);
+    }
+}
+
+// Script text: dialogue lines in Shift-JIS drawn from a vocabulary whose
+// word frequencies fall off like a language's, and ASCII commands.
 std::string TextContent(size_t size, Rng& rng) {
-    static const char* const kWords[] = {
-        "\x90\xaf",          "\x8b\x75",      "\x95\xa8\x8c\xea", "\x8d\xa1\x96\xe9", "\x88\xea\x8f\x8f",
-        "\x82\xcd",          "\x82\xaa",      "\x82\xf0",         "\x82\xc9",         "\x82\xc5\x82\xb7",
-        "\x8c\xa9\x82\xa6\x82\xe9", "\x97\x88\x82\xe6\x82\xa4", "\x81\x41", "\x81\x42", "\x82\xa0\x82\xe8\x82\xaa\x82\xc6\x82\xa4",
+    static const std::vector<std::string> kWords = [] {
+        Rng words(7);
+        std::vector<std::string> list(800);
+        for (std::string& w : list) {
+            for (size_t n = words.Between(1, 4); n > 0; --n)
+                AppendJapaneseCharacter(w, words);
+        }
+        return list;
+    }();
+    auto word = [&] {
+        double u = static_cast<double>(rng.Next() % 1000000) / 1e6;
+        return kWords[static_cast<size_t>(u * u * u * static_cast<double>(kWords.size()))];
     };
-    static const char* const kNames[] = {"\x83\x86\x83\x45", "\x83\x7e\x83\x69", "\x90\xe6\x90\xb6"};
     std::string out;
     while (out.size() < size) {
-        switch (rng.Next() % 4) {
+        switch (rng.Next() % 5) {
         case 0:
-            out += "@bg storage=\"bg" + std::to_string(rng.Between(1, 120)) + "\" time=" +
-                   std::to_string(rng.Between(100, 2000)) + "\r\n";
+            out += "@bg storage=\"bg" + std::to_string(rng.Between(1, 150)) + "\" time=" +
+                   std::to_string(rng.Between(1, 40) * 50) + "\r\n";
             break;
         case 1:
-            out += "@se storage=\"se" + std::to_string(rng.Between(1, 480)) + "\"\r\n";
+            out += "@se storage=\"se" + std::to_string(rng.Between(1, 480)) + "\" vol=" +
+                   std::to_string(rng.Between(5, 10) * 10) + "\r\n";
             break;
         default:
-            out += std::string("\x81\x79") + kNames[rng.Next() % 3] + "\x81\x7a\x81\x75";
-            for (size_t w = rng.Between(4, 14); w > 0; --w)
-                out += kWords[rng.Next() % (sizeof kWords / sizeof kWords[0])];
-            out += "\x81\x76\r\n";
+            out += "\x81\x79" + word() + "\x81\x7a\x81\x75";
+            for (size_t w = rng.Between(3, 16); w > 0; --w)
+                out += word() + (rng.Next() % 6 == 0 ? "\x81\x41" : "");
+            out += "\x81\x42\x81\x76\r\n";
         }
     }
     out.resize(size);
@@ -91,16 +118,56 @@ std::string NoiseContent(size_t size, Rng& rng) {
     return out;
 }
 
-// Uncompressed pictures and sound: runs of similar values with a little noise.
-std::string RepetitiveContent(size_t size, Rng& rng) {
+// An uncompressed 24-bit picture of illustration art: flat areas, soft
+// gradients, a little noise on the edges.
+std::string PictureContent(size_t size, Rng& rng) {
+    const size_t width = 640;
     std::string out;
-    out.reserve(size);
+    out.reserve(size + 3 * width);
+    uint32_t color = static_cast<uint32_t>(rng.Next());
     while (out.size() < size) {
-        size_t run = rng.Between(16, 600);
-        unsigned char base = static_cast<unsigned char>(rng.Next());
-        for (size_t i = 0; i < run && out.size() < size; ++i)
-            out += static_cast<char>(base + ((rng.Next() & 15) == 0 ? 1 : 0));
+        if (rng.Next() % 24 == 0)
+            color = static_cast<uint32_t>(rng.Next());
+        size_t x = 0;
+        while (x < width) {
+            size_t run = std::min(width - x, rng.Between(8, 240));
+            bool gradient = rng.Next() % 3 == 0;
+            uint32_t c = rng.Next() % 5 == 0 ? static_cast<uint32_t>(rng.Next()) : color;
+            for (size_t i = 0; i < run; ++i, ++x) {
+                unsigned step = gradient ? static_cast<unsigned>(i / 4) : 0;
+                unsigned noise = rng.Next() % 8 == 0 ? static_cast<unsigned>(rng.Next() % 3) : 0;
+                out += static_cast<char>((c & 0xFF) + step + noise);
+                out += static_cast<char>(((c >> 8) & 0xFF) + step);
+                out += static_cast<char>(((c >> 16) & 0xFF) + noise);
+            }
+        }
     }
+    out.resize(size);
+    return out;
+}
+
+// Uncompressed 16-bit stereo sound: a few tones under an envelope, with
+// stretches of silence.
+std::string SoundContent(size_t size, Rng& rng) {
+    std::string out;
+    out.reserve(size + 4);
+    double phase = 0;
+    while (out.size() < size) {
+        size_t samples = rng.Between(2000, 40000);
+        bool silence = rng.Next() % 4 == 0;
+        double step = 0.01 + static_cast<double>(rng.Next() % 100) / 1000;
+        double volume = static_cast<double>(rng.Between(500, 12000));
+        for (size_t i = 0; i < samples && out.size() < size; ++i) {
+            phase += step;
+            double envelope = 1.0 - static_cast<double>(i) / static_cast<double>(samples);
+            auto v = silence ? 0 : static_cast<int16_t>(volume * envelope * (std::sin(phase) + 0.3 * std::sin(3.1 * phase)));
+            for (int channel = 0; channel < 2; ++channel) {
+                out += static_cast<char>(v & 0xFF);
+                out += static_cast<char>((v >> 8) & 0xFF);
+            }
+        }
+    }
+    out.resize(size);
     return out;
 }
 
@@ -123,15 +190,17 @@ struct Group {
 
 int MakeCorpus(const std::filesystem::path& dir, long bigMegabytes) {
     Rng rng(2024);
-    Write(dir / "install.env", TextContent(3000, rng));
+    Write(dir / "install.env", "TITLEBAR\tBenchmark\r\nINSTTO\tBenchmark\r\nEXENAME\tvarnok.exe\r\n[EOF]\r\n");
     Write(dir / "insttscr.rct", NoiseContent(2790, rng));
+    Write(dir / "varnok.exe", NoiseContent(1 << 20, rng));
+    Write(dir / "UnInst.exe", NoiseContent(100 << 10, rng));
     Write(dir / "readme.txt", TextContent(6000, rng));
     const Group groups[] = {
         {"data/scenario", ".vks", 500, 4 << 10, 120 << 10, TextContent},
-        {"data/image/bg", ".bmp", 150, 100 << 10, 600 << 10, RepetitiveContent},
+        {"data/image/bg", ".bmp", 150, 100 << 10, 600 << 10, PictureContent},
         {"data/image/ch", ".png", 300, 20 << 10, 200 << 10, NoiseContent},
         {"data/bgm", ".ogg", 60, 200 << 10, 800 << 10, NoiseContent},
-        {"data/se", ".wav", 480, 1 << 10, 40 << 10, RepetitiveContent},
+        {"data/se", ".wav", 480, 1 << 10, 40 << 10, SoundContent},
     };
     for (const Group& g : groups) {
         for (int i = 0; i < g.count; ++i) {
@@ -140,13 +209,13 @@ int MakeCorpus(const std::filesystem::path& dir, long bigMegabytes) {
         }
     }
     Write(dir / "data/movie/op.mpg", NoiseContent(14 << 20, rng));
-    Write(dir / "data/voice.pak", RepetitiveContent(12 << 20, rng));
+    Write(dir / "data/voice.pak", SoundContent(12 << 20, rng));
     Write(dir / "data/scenario.dat", TextContent(11 << 20, rng));
     if (bigMegabytes > 0) {
-        // Written in 1 MiB pieces, half incompressible and half repetitive.
+        // Written in 1 MiB pieces, half incompressible and half picture.
         UniqueFile f(std::fopen((dir / "data/movie/huge.bin").c_str(), "wb"));
         for (long i = 0; i < bigMegabytes; ++i) {
-            std::string piece = i % 2 ? NoiseContent(1 << 20, rng) : RepetitiveContent(1 << 20, rng);
+            std::string piece = i % 2 ? NoiseContent(1 << 20, rng) : PictureContent(1 << 20, rng);
             std::fwrite(piece.data(), 1, piece.size(), f.get());
         }
     }
@@ -284,7 +353,9 @@ int RunMeasured(const char* resultPath, char** command) {
         return 1;
     std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     UniqueFile result(std::fopen(resultPath, "w"));
-    std::fprintf(result.get(), "%.3f %ld\n", took.count(), usage.ru_maxrss);
+    double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    std::fprintf(result.get(), "%.3f %ld %.3f\n", took.count(), usage.ru_maxrss, cpu);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 

@@ -36,7 +36,8 @@ constexpr char kSettingsMissingText[] =
     "\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81\x42";
 // [設定.env]の[reg]が終了していません
 constexpr char kOpenRegText[] =
-    "[\x90\xdd\x92\xe8.env]\x82\xcc[reg]\x82\xaa\x8f\x49\x97\xb9\x82\xb5\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1";
+    "[\x90\xdd\x92\xe8.env]\x82\xcc[reg]\x82\xaa\x8f\x49\x97\xb9\x82\xb5\x82\xc4\x82\xa2\x82\xdc"
+    "\x82\xb9\x82\xf1";
 constexpr char kUntouched[] = "clipboard before the installer";
 
 // Plays the first installer of a title: holds the mutex it would hold.
@@ -77,34 +78,6 @@ std::string NewWorkFolder(const std::set<std::string>& before, const std::set<st
     return added.size() == 1 ? TempPath() + *added.begin() : "";
 }
 
-int ButtonCount(HWND box) {
-    int count = 0;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM param) {
-            if (ClassName(child) == "Button")
-                ++*reinterpret_cast<int*>(param);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
-// The icon a message box shows, or null.
-HICON BoxIcon(HWND box) {
-    HWND icon = nullptr;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM param) {
-            if (ClassName(child) != "Static" || (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-                return TRUE;
-            *reinterpret_cast<HWND*>(param) = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&icon));
-    return icon ? reinterpret_cast<HICON>(SendMessageA(icon, STM_GETICON, 0, 0)) : nullptr;
-}
-
 class SettingsStartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -137,10 +110,8 @@ TEST_F(SettingsStartupTest, SecondCopyOfATitleIsRefused) {
     EXPECT_EQ(MessageBoxText(box), kAlreadyRunningText);
     EXPECT_EQ(WindowText(box), kNormalTitle);
     EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
-    EXPECT_EQ(ButtonCount(box), 1);
-    // An icon is shown (the error icon: its handle is not comparable across processes).
-    EXPECT_NE(BoxIcon(box), nullptr);
-    EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
+    EXPECT_NE(GetDlgItem(box, IDOK), nullptr) << "MB_OK: one OK button";
+    EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
     EXPECT_EQ(ClipboardText(), kUntouched) << "this box is not copied to the clipboard";
 
     std::string workFolder = NewWorkFolder(before_, WorkFolders());

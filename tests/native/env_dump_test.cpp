@@ -8,12 +8,7 @@
 namespace {
 
 std::string Dump(const std::string& path, bool hex) {
-    FILE* out = std::tmpfile();
-    PrintEnvJson(ParseEnvFile(path), hex, out);
-    std::rewind(out);
-    std::string text = ReadRest(out);
-    std::fclose(out);
-    return text;
+    return Printed([&](FILE* out) { PrintEnvJson(ParseEnvFile(path), hex, out); });
 }
 
 TEST(EnvDump, BothPassesAsTheInstallerSeesThem) {
@@ -61,7 +56,8 @@ TEST(EnvDump, HexAndErrors) {
     EXPECT_NE(hex.find("[\"494e5354544f\", \"837c20\"]"), std::string::npos) << hex;
     EXPECT_NE(hex.find("\"delfiles_user\": [\"73617665\"]"), std::string::npos) << hex;
     // [設定.env]の[delfiles_user]が終了していません, as its raw bytes.
-    EXPECT_NE(hex.find("\"error\": \"5b90dd92e82e656e765d82cc5b64656c66696c65735f757365725d82aa8f4997b982b582c482a282dc82b982f1\""),
+    EXPECT_NE(hex.find("\"error\": \"5b90dd92e82e656e765d82cc5b64656c66696c65735f757365725d"
+                       "82aa8f4997b982b582c482a282dc82b982f1\""),
               std::string::npos)
         << hex;
 

@@ -59,19 +59,17 @@ TEST_F(Locator, BareNameInCurrentFolder) {
     EXPECT_EQ(Found("insttscr.rct"), "<none>");
 }
 
-TEST_F(Locator, NothingFoundWithoutDirectOpen) {
-    dir.Write("install.env", "x");
-    SetDirectOpenAllowed(0);
-    EXPECT_EQ(ResourceFileExists("install.env"), 0);
-    EXPECT_EQ(Opened("install.env"), "<none>");
-}
-
 using LocatorDeathTest = Locator;
 
-TEST_F(LocatorDeathTest, OpenAsksAndCancelEndsTheProcess) {
+// With no way to find anything, the open asks; the native build has nobody
+// to answer: Cancel, exit code -1.
+TEST_F(LocatorDeathTest, NothingFoundWithoutDirectOpenAndCancelEndsTheProcess) {
+    dir.Write("insttscr.rct", "x");
     SetDirectOpenAllowed(0);
-    // The native build has nobody to answer: Cancel, exit code -1.
-    EXPECT_EXIT(OpenResourceFile("insttscr.rct", "rb"), ::testing::ExitedWithCode(255), "Ffopen : .*\\[insttscr.rct\\]");
+    EXPECT_EQ(ResourceFileExists("insttscr.rct"), 0);
+    EXPECT_EQ(Opened("insttscr.rct"), "<none>");
+    EXPECT_EXIT(OpenResourceFile("insttscr.rct", "rb"), ::testing::ExitedWithCode(255),
+                "Ffopen : .*\\[insttscr.rct\\]");
 }
 
 TEST_F(Locator, PrefixReplacesTheBareName) {

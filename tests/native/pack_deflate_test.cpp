@@ -77,6 +77,21 @@ TEST_F(DeflateTest, ChunkedAndWholeStreamsInflateToTheInput) {
     EXPECT_LE(one[2].size(), CompressZlib(text).size() * 101 / 100);
 }
 
+// Data that does not shrink is stored; one compressible stretch is enough
+// to have the whole file compressed.
+TEST_F(DeflateTest, StoresOnlyWhatDoesNotShrink) {
+    std::string noise = NoiseBytes(400000);
+    std::string mixed = noise.substr(0, 200000) + std::string(50000, 'z') + noise.substr(250000);
+    std::vector<std::string> contents = {noise, mixed};
+    std::vector<std::string> streams = DeflateAll(Sources(contents), 2, DeflateLimits{});
+    for (size_t i = 0; i < contents.size(); ++i) {
+        EXPECT_EQ(streams[i].substr(0, 2), "\x78\x9C") << i;
+        EXPECT_EQ(Inflate(streams[i], contents[i].size()), contents[i]) << i;
+    }
+    EXPECT_LE(streams[0].size(), noise.size() + noise.size() / 1000);
+    EXPECT_LT(streams[1].size(), mixed.size() - 45000);
+}
+
 TEST_F(DeflateTest, ManySmallFilesUnderATightBudgetComeBackInOrder) {
     std::vector<std::string> contents;
     for (int i = 0; i < 60; ++i)
@@ -177,7 +192,7 @@ TEST_F(GameFolderTest, SourceDateEpochCapsFileTimes) {
 
 TEST(FileTime, ConvertsBothWays) {
     EXPECT_EQ(UnixToFileTime(0, 0), kFileTimeUnixEpoch);
-    // The install.env of a shipped archive: 2008-12-29 20:21:49.375 UTC.
+    // 2008-12-29 20:21:49.375 UTC
     UnixTime t = FileTimeToUnix(0x01C969F31434E4F0ULL);
     EXPECT_EQ(t.seconds, 1230582109);
     EXPECT_EQ(t.nanoseconds, 375000000);

@@ -248,10 +248,6 @@ TEST(RctLoad, MutatedFilesStayBounded) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // The demo game's picture: a TC00 of 256 x 256 whose stream ends exactly at
 // its data size, and which is the picture its generator draws.
 TEST(RctDemoPicture, DecodesToItsGeneratorsPicture) {

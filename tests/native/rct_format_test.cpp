@@ -209,13 +209,6 @@ TEST_F(RctKey, WordsOverWholeBlocksThenBytesMatchBytewiseXor) {
     }
 }
 
-TEST(RctTrailer, OnlyTSInThatOrder) {
-    const unsigned char ts[] = {1, 'T', 'S'}, st[] = {1, 'S', 'T'};
-    EXPECT_TRUE(HasRctTrailer(ts, 3));
-    EXPECT_FALSE(HasRctTrailer(st, 3));
-    EXPECT_FALSE(HasRctTrailer(ts + 2, 1));
-}
-
 TEST(RctRows, SpreadMovesEveryRowToItsPaddedPlace) {
     const int32_t w = 10, h = 4, stride = 32;
     Bytes packed = Pixels(0, w * h);

@@ -1,6 +1,8 @@
 // Pictures and files shared by the RCT tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <random>
 #include <string>

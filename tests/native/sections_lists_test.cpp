@@ -131,24 +131,6 @@ TEST_F(Sections, LongLinesArriveInPiecesAndObserverSeesEveryLine) {
                         {1, K::Outside}, {2, K::Head}, {3, K::Entry}, {4, K::Entry}, {5, K::Skipped}, {6, K::Close}}));
 }
 
-TEST_F(Sections, ReadTrimmedLine) {
-    FILE* f = StreamOf("  a b \t\r\n\n");
-    char buf[16];
-    EXPECT_STREQ(ReadTrimmedLine(buf, sizeof buf, f), "  a b");
-    EXPECT_STREQ(ReadTrimmedLine(buf, sizeof buf, f), "");
-    EXPECT_EQ(ReadTrimmedLine(buf, sizeof buf, f), nullptr);
-    std::fclose(f);
-}
-
-TEST_F(Sections, AppendAndClear) {
-    SectionLine* list = nullptr;
-    AppendSectionLine(list, "a");
-    AppendSectionLine(list, "b");
-    EXPECT_EQ(List(list), (Lines{"a", "b"}));
-    ClearSectionList(list);
-    EXPECT_EQ(list, nullptr);
-}
-
 using SectionsDeathTest = Sections;
 
 TEST_F(SectionsDeathTest, FatalMessagesEndTheProcess) {

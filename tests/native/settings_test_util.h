@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 // A private temporary folder, current for the test's lifetime, removed afterwards.
@@ -55,4 +56,14 @@ inline std::string ReadRest(FILE* f) {
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
         out.append(buf, n);
     return out;
+}
+
+// What `write` prints into the stream it is given.
+inline std::string Printed(const std::function<void(FILE*)>& write) {
+    FILE* out = std::tmpfile();
+    write(out);
+    std::rewind(out);
+    std::string text = ReadRest(out);
+    std::fclose(out);
+    return text;
 }

@@ -1,13 +1,12 @@
 // The file locator on Windows: the existence test, the retry question
-// answered from a helper thread, and real folder paths of a folder table.
+// answered from a helper thread.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <vector>
 
-#include "config/section_lists.h"
-#include "config/setting_table.h"
 #include "resfile/file_locator.h"
 #include "shell/owner_window.h"
 #include "tests/e2e/driver/win_driver.h"
@@ -56,29 +55,16 @@ TEST_F(LocatorWinTest, ExistenceTestInTheCurrentFolder) {
     EXPECT_EQ(ReadAndClose(OpenResourceFile("install.env", "rt")), "TITLEBAR x\n");
 }
 
-TEST_F(LocatorWinTest, RetryAfterTheFileIsPutInPlaceReturnsItOpen) {
-    std::string target = folder_ / "insttscr.rct";
-    BoxAnswerer answer(IDRETRY, [&](const SeenBox&) { WriteFileBytes(target, "RCT"); });
-    FILE* f = OpenResourceFile("insttscr.rct", "rb");
-    const SeenBox& box = answer.Seen();
-    ASSERT_TRUE(box.found);
-    EXPECT_EQ(box.text, kRetryText);
-    EXPECT_EQ(box.owner, nullptr);
-    EXPECT_EQ(ClipboardText(), kRetryText);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(ReadAndClose(f), "RCT");
-}
-
+// One helper answers both questions; the file appears only before the second Retry.
 TEST_F(LocatorWinTest, EveryRetryAsksAgainUntilTheFileOpens) {
     std::string target = folder_ / "insttscr.rct";
-    int asked = 0;
-    // One helper answers both questions: the file appears only before the second Retry.
+    std::vector<std::string> asked;
     std::thread helper([&] {
         for (int i = 0; i < 2; ++i) {
             HWND box = WaitForMessageBox(GetCurrentProcessId(), 20000);
             if (!box)
                 return;
-            ++asked;
+            asked.push_back(MessageBoxText(box));
             if (i == 1)
                 WriteFileBytes(target, "late");
             PressButton(box, IDRETRY);
@@ -89,18 +75,8 @@ TEST_F(LocatorWinTest, EveryRetryAsksAgainUntilTheFileOpens) {
     std::string text = ReadAndClose(OpenResourceFile("insttscr.rct", "rb"));
     helper.join();
     EXPECT_EQ(text, "late");
-    EXPECT_EQ(asked, 2);
-}
-
-TEST_F(LocatorWinTest, FolderTableOpensFolderBackslashName) {
-    CreateDirectoryA((folder_ / "pics").c_str(), nullptr);
-    ASSERT_TRUE(WriteFileBytes(folder_ / "pics\\menu.rct", "from the table"));
-    std::string folder = folder_ / "pics";
-    FolderTableEntry table[] = {{ResourceNameHash("menu.rct"), folder.c_str()}};
-    SearchContainer c = {"", kFolderContainer, table, 1, nullptr, 0, nullptr};
-    SetSearchContainers(&c);
-    EXPECT_EQ(ReadAndClose(LocateAndOpen("MENU.RCT", "rb")), "from the table");
-    SetSearchContainers(nullptr);
+    EXPECT_EQ(asked, (std::vector<std::string>{kRetryText, kRetryText}));
+    EXPECT_EQ(ClipboardText(), kRetryText);
 }
 
 TEST(LocatorWinDeathTest, CancelEndsTheProcessWithMinusOne) {
@@ -113,21 +89,6 @@ TEST(LocatorWinDeathTest, CancelEndsTheProcessWithMinusOne) {
             std::fputs("returned to the caller\n", stderr);
         },
         ::testing::ExitedWithCode(-1), "");
-}
-
-// The settings file as start-up reads it: the key pass through the locator,
-// the section pass from the current folder.
-TEST_F(LocatorWinTest, SettingsLoadFromTheCurrentFolder) {
-    ASSERT_TRUE(WriteFileBytes(folder_ / "install.env",
-                               "TITLEBAR\t\x83\x65\x83\x58\x83\x67|1\r\n[ini]\r\nA=1 ; c \r\n-\r\n[EOF]\r\n"));
-    FreeSettingTable();
-    EXPECT_EQ(LoadSettingTable("install.env"), 0);
-    LoadSectionLists("install.env");
-    EXPECT_STREQ(GetTitleBar(), "\x83\x65\x83\x58\x83\x67 1");
-    ASSERT_NE(IniList, nullptr);
-    EXPECT_STREQ(IniList->text, "A=1 ; c");
-    ClearSectionList(IniList);
-    FreeSettingTable();
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ constexpr char kHelp[] =
     "  -o, --output=OUT   the file to write (default: setup.exe with --stub,\n"
     "                     instdat.arc without); replaced only when complete\n"
     "      --stub=EXE     the installer program to put the archive behind\n"
-    "      --level=N      compression level 0-9 (default 6)\n"
+    "      --level=N      compression level 0-9 on zlib's scale (default 6)\n"
     "  -j, --jobs=N       compress on N threads (default: the processors)\n"
     "  -h, --help         show this help\n"
     "\n"

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdarg>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "shell/mbtext.h"
@@ -74,40 +74,12 @@ const SettingKeyUse* KnownKey(const std::string& key) {
     return nullptr;
 }
 
-size_t EditDistance(const std::string& a, const std::string& b) {
-    std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
-// A hint at the known key a typo probably meant (the nearest within two
-// edits, case aside), or empty.
-std::string Suggestion(const std::string& key) {
+// " (keys are case-sensitive: write KEY)" when the key is a known one in
+// the wrong case; empty otherwise.
+std::string CaseHint(const std::string& key) {
     std::string upper = key;
     std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-    const char* best = nullptr;
-    size_t bestDistance = 3;
-    for (size_t i = 0; i < kSettingKeysReadCount; ++i) {
-        size_t d = EditDistance(upper, kSettingKeysRead[i].key);
-        if (d < bestDistance) {
-            best = kSettingKeysRead[i].key;
-            bestDistance = d;
-        }
-    }
-    if (!best)
-        return "";
-    return bestDistance == 0 ? std::string(" (keys are case-sensitive: write ") + best + ")"
-                             : std::string(" (did you mean ") + best + "?)";
+    return KnownKey(upper) ? " (keys are case-sensitive: write " + upper + ")" : "";
 }
 
 bool IsSectionSyntax(const EnvParse& env, int piece) {
@@ -165,7 +137,7 @@ void CheckEntry(const EnvParse& env, const SettingEntry& e, std::map<std::string
     std::string key = e.key, shown = ShowName(e.key);
     const SettingKeyUse* known = KnownKey(key);
     if (!known) {
-        f.Warn(line, "'%s' is not a setting the installer reads%s", shown.c_str(), Suggestion(key).c_str());
+        f.Warn(line, "'%s' is not a setting the installer reads%s", shown.c_str(), CaseHint(key).c_str());
         return;
     }
     if (auto [it, first] = firstLines.emplace(key, line); !first) {

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <memory>
 
+#include "tools/varnok-pack/byte_buffer.h"
+
 namespace {
 
 constexpr int64_t kWindow = 32768;
@@ -52,14 +54,14 @@ private:
 
 // Reads bytes [offset, offset + length) of a file; with `wholeFile`, also
 // checks that nothing follows them.
-std::string ReadRange(const std::string& path, int64_t offset, int64_t length, bool wholeFile, std::string& data) {
+std::string ReadRange(const std::string& path, int64_t offset, int64_t length, bool wholeFile, ByteBuffer& data) {
     Fd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.fd < 0)
         return "'" + path + "': " + std::strerror(errno);
-    data.resize(static_cast<size_t>(length));
+    unsigned char* buffer = data.Resize(static_cast<size_t>(length));
     int64_t done = 0;
     while (done < length) {
-        ssize_t n = pread(file.fd, data.data() + done, static_cast<size_t>(length - done), offset + done);
+        ssize_t n = pread(file.fd, buffer + done, static_cast<size_t>(length - done), offset + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -74,36 +76,78 @@ std::string ReadRange(const std::string& path, int64_t offset, int64_t length, b
     return {};
 }
 
-std::string CompressWhole(libdeflate_compressor* compressor, const std::string& in, std::string& out) {
-    out.resize(libdeflate_zlib_compress_bound(compressor, in.size()));
-    size_t n = libdeflate_zlib_compress(compressor, in.data(), in.size(), out.data(), out.size());
+// The libdeflate level used for zlib's level `level`: one higher, because
+// libdeflate's own level of the same number gives slightly larger output
+// than zlib's on some data (text, pictures).
+int LibdeflateLevel(int level) { return level == 0 ? 0 : std::min(level + 1, 12); }
+
+// A thread's compressors: the requested level, stored blocks, and a fast one
+// for sampling.
+struct Compressors {
+    explicit Compressors(int level)
+        : main(libdeflate_alloc_compressor(LibdeflateLevel(level))),
+          stored(libdeflate_alloc_compressor(0)),
+          fast(libdeflate_alloc_compressor(1)) {}
+    bool ok() const { return main && stored && fast; }
+    Compressor main;
+    Compressor stored;
+    Compressor fast;
+};
+
+// Already-compressed data (pictures, music, movies) gains nothing from
+// deflate and costs the most time, so it is stored. A file counts as such
+// when no one of eight windows spread over it shrinks by 2% at the fastest
+// level; one window that does is enough to compress the whole file.
+bool LooksIncompressible(libdeflate_compressor* fast, const unsigned char* data, size_t size) {
+    constexpr size_t kSampledFrom = 128 << 10;
+    constexpr size_t kWindow = 8 << 10;
+    constexpr int kWindows = 8;
+    if (size < kSampledFrom)
+        return false;
+    unsigned char out[kWindow * 98 / 100];
+    for (int i = 0; i < kWindows; ++i) {
+        size_t at = (size - kWindow) / (kWindows - 1) * static_cast<size_t>(i);
+        if (libdeflate_deflate_compress(fast, data + at, kWindow, out, sizeof out) != 0)
+            return false;
+    }
+    return true;
+}
+
+std::string CompressWhole(Compressors& c, int level, const ByteBuffer& in, ByteBuffer& scratch, std::string& out) {
+    bool store = LooksIncompressible(c.fast.get(), in.data(), in.size());
+    libdeflate_compressor* compressor = store ? c.stored.get() : c.main.get();
+    size_t bound = libdeflate_zlib_compress_bound(compressor, in.size());
+    size_t n = libdeflate_zlib_compress(compressor, in.data(), in.size(), scratch.Resize(bound), bound);
     if (n == 0)
         return "compression failed";
-    out.resize(n);
+    // The header's level field is informative only; it names the level asked
+    // for, whatever compressor ran, so every stream starts alike (78 9C at 6).
+    out = ZlibHeader(level);
+    out.append(reinterpret_cast<const char*>(scratch.data()) + 2, n - 2);
     return {};
 }
 
 // Raw deflate of in[dictLength..], primed with in[0..dictLength).
-std::string CompressChunk(int level, const std::string& in, size_t dictLength, bool last, std::string& out) {
+std::string CompressChunk(int level, const ByteBuffer& in, size_t dictLength, bool last, ByteBuffer& scratch,
+                          std::string& out) {
     DeflateStream z;
     if (!z.InitRaw(level))
         return "out of memory";
     z_stream* s = z.get();
-    auto* bytes = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-    if (dictLength > 0 && deflateSetDictionary(s, bytes, static_cast<uInt>(dictLength)) != Z_OK)
+    if (dictLength > 0 && deflateSetDictionary(s, in.data(), static_cast<uInt>(dictLength)) != Z_OK)
         return "compression failed";
     size_t length = in.size() - dictLength;
     // Room for the sync flush's empty stored block beyond the bound.
-    out.resize(deflateBound(s, static_cast<uLong>(length)) + 16);
-    s->next_in = bytes + dictLength;
+    size_t bound = deflateBound(s, static_cast<uLong>(length)) + 16;
+    s->next_in = in.data() + dictLength;
     s->avail_in = static_cast<uInt>(length);
-    s->next_out = reinterpret_cast<Bytef*>(out.data());
-    s->avail_out = static_cast<uInt>(out.size());
+    s->next_out = scratch.Resize(bound);
+    s->avail_out = static_cast<uInt>(bound);
     int rc = deflate(s, last ? Z_FINISH : Z_SYNC_FLUSH);
     bool complete = last ? rc == Z_STREAM_END : rc == Z_OK && s->avail_in == 0 && s->avail_out > 0;
     if (!complete)
         return "compression failed";
-    out.resize(out.size() - s->avail_out);
+    out.assign(reinterpret_cast<const char*>(scratch.data()), bound - s->avail_out);
     return {};
 }
 
@@ -149,8 +193,9 @@ ParallelDeflater::~ParallelDeflater() {
 int64_t ParallelDeflater::Cost(const Task& task) const { return task.length + (task.whole ? 0 : kWindow); }
 
 void ParallelDeflater::Work() {
-    Compressor compressor(libdeflate_alloc_compressor(level_));
-    std::string in;
+    Compressors compressors(level_);
+    ByteBuffer in;
+    ByteBuffer scratch;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         // Tasks are taken in order, so the one the reader waits for is never
@@ -171,13 +216,16 @@ void ParallelDeflater::Work() {
         int64_t dictLength = task.whole ? 0 : std::min(kWindow, task.offset);
         result.error = ReadRange(path, task.offset - dictLength, task.length + dictLength, task.whole, in);
         if (result.error.empty() && task.whole)
-            result.error = compressor ? CompressWhole(compressor.get(), in, result.data) : "out of memory";
+            result.error =
+                compressors.ok() ? CompressWhole(compressors, level_, in, scratch, result.data) : "out of memory";
         if (result.error.empty() && !task.whole) {
-            result.error = CompressChunk(level_, in, static_cast<size_t>(dictLength), task.last, result.data);
-            result.adler = libdeflate_adler32(1, in.data() + dictLength, static_cast<size_t>(task.length));
+            const unsigned char* chunk = in.data() + dictLength;
+            auto length = static_cast<size_t>(task.length);
+            bool store = compressors.ok() && LooksIncompressible(compressors.fast.get(), chunk, length);
+            result.error = CompressChunk(store ? 0 : level_, in, static_cast<size_t>(dictLength), task.last, scratch,
+                                         result.data);
+            result.adler = libdeflate_adler32(1, chunk, length);
         }
-        in.clear();
-        in.shrink_to_fit();
 
         lock.lock();
         result.ready = true;

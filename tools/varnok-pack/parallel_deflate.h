@@ -1,12 +1,16 @@
 // Compresses a list of files into zlib streams on several threads and hands
 // the results back in list order, with bounded memory.
 //
-// A file up to the whole-file limit is one task: libdeflate compresses it in
-// one buffer. A larger file is cut into chunks compressed in parallel
-// as raw deflate, each primed with the 32 KiB before it as dictionary and
-// ended with a sync flush (the last one with a final block); the pieces,
-// a zlib header and the Adler-32 combined from theirs make one zlib stream.
-// The output depends only on the input and the level, never on the threads.
+// Levels are zlib's. A file up to the whole-file limit is one task:
+// libdeflate compresses it in one buffer, one level above the one asked for,
+// which matches or beats zlib's output at that level. A larger file is cut
+// into chunks that zlib compresses in parallel as raw deflate, each primed
+// with the 32 KiB before it as dictionary and ended with a sync flush (the
+// last one with a final block); the pieces, a zlib header and the Adler-32
+// combined from theirs make one zlib stream. Data that does not shrink in a
+// sample (a file, or a chunk) is stored. Every stream's header names the
+// level asked for (78 9C at 6). The output depends only on the input and
+// the level, never on the threads.
 #pragma once
 
 #include <condition_variable>

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "archive/stdio_file.h"
+#include "tools/varnok-pack/byte_buffer.h"
 
 namespace {
 
@@ -46,8 +47,9 @@ std::string SizeMismatch(int64_t actual, int32_t stored) {
 
 class Worker {
 public:
-    Worker(const std::string& archivePath, ExtractCallback& output)
-        : archive_(std::fopen(archivePath.c_str(), "rb")),
+    Worker(const std::string& archivePath, ExtractCallback& output, int32_t wholeBufferLimit)
+        : limit_(wholeBufferLimit),
+          archive_(std::fopen(archivePath.c_str(), "rb")),
           decompressor_(libdeflate_alloc_decompressor()),
           output_(output),
           counting_(output) {}
@@ -56,22 +58,23 @@ public:
     std::string Run(const InflateJob& job) {
         if (!archive_ || !decompressor_)
             return std::string("cannot open the archive: ") + std::strerror(errno);
-        bool fits = job.entry->size <= kWholeBufferLimit && job.entry->compressedSize <= kWholeBufferLimit;
+        bool fits = job.entry->size <= limit_ && job.entry->compressedSize <= static_cast<uint32_t>(limit_);
         return fits ? WholeBuffer(job) : Streaming(job);
     }
 
 private:
     std::string WholeBuffer(const InflateJob& job) {
         const IndexedEntry& e = *job.entry;
-        in_.resize(e.compressedSize);
-        out_.resize(static_cast<size_t>(e.size) + 1);
+        unsigned char* in = in_.Resize(e.compressedSize);
+        // One byte more than needed, so that even an empty file has a buffer.
+        unsigned char* out = out_.Resize(static_cast<size_t>(e.size) + 1);
         if (!SeekFile(archive_.get(), e.dataOffset, SEEK_SET) ||
-            std::fread(in_.data(), 1, in_.size(), archive_.get()) != in_.size())
+            std::fread(in, 1, in_.size(), archive_.get()) != in_.size())
             return DescribeArchiveStatus(ArchiveStatus::Truncated);
         size_t inUsed = 0;
         size_t outUsed = 0;
-        libdeflate_result rc = libdeflate_zlib_decompress_ex(decompressor_.get(), in_.data(), in_.size(),
-                                                             out_.data(), static_cast<size_t>(e.size), &inUsed, &outUsed);
+        libdeflate_result rc = libdeflate_zlib_decompress_ex(decompressor_.get(), in, in_.size(), out,
+                                                             static_cast<size_t>(e.size), &inUsed, &outUsed);
         if (rc == LIBDEFLATE_INSUFFICIENT_SPACE)
             return "inflates to more than its stored " + std::to_string(e.size) + " bytes";
         if (rc != LIBDEFLATE_SUCCESS || inUsed != in_.size())
@@ -81,7 +84,7 @@ private:
         UniqueFile file(output_.CreateOutputFile(job.walkPath.c_str()));
         if (!file)
             return std::string(DescribeArchiveStatus(ArchiveStatus::CannotCreate)) + ": " + std::strerror(errno);
-        if (std::fwrite(out_.data(), 1, outUsed, file.get()) != outUsed || std::fclose(file.release()) != 0)
+        if (std::fwrite(out, 1, outUsed, file.get()) != outUsed || std::fclose(file.release()) != 0)
             return std::string(DescribeArchiveStatus(ArchiveStatus::WriteFailed)) + ": " + std::strerror(errno);
         output_.SetFileTime(job.walkPath.c_str(), e.fileTime);
         return {};
@@ -100,18 +103,19 @@ private:
         return {};
     }
 
+    int32_t limit_;
     UniqueFile archive_;
     std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor_;
     ExtractCallback& output_;
     CountingCallback counting_;
-    std::vector<unsigned char> in_;
-    std::vector<unsigned char> out_;
+    ByteBuffer in_;
+    ByteBuffer out_;
 };
 
 }  // namespace
 
 bool InflateEntries(const std::string& archivePath, const std::vector<InflateJob>& jobs, int threads,
-                    ExtractCallback& output, ProgressBar& progress, std::string& error) {
+                    ExtractCallback& output, ProgressBar& progress, std::string& error, int32_t wholeBufferLimit) {
     // Largest first, so that one big file does not finish alone at the end.
     std::vector<size_t> order(jobs.size());
     for (size_t i = 0; i < order.size(); ++i)
@@ -120,25 +124,27 @@ bool InflateEntries(const std::string& archivePath, const std::vector<InflateJob
         return jobs[a].entry->compressedSize > jobs[b].entry->compressedSize;
     });
 
+    // Jobs after a failure are skipped, jobs before it still run: the one
+    // reported is the earliest bad entry, whatever the threads' timing.
     std::atomic<size_t> next{0};
-    std::atomic<bool> failed{false};
+    std::atomic<size_t> firstFailure{jobs.size()};
     std::mutex mutex;
-    size_t firstFailure = jobs.size();
     auto work = [&] {
-        Worker worker(archivePath, output);
-        for (size_t k; !failed && (k = next++) < order.size();) {
-            const InflateJob& job = jobs[order[k]];
-            std::string why = worker.Run(job);
+        Worker worker(archivePath, output, wholeBufferLimit);
+        for (size_t k; (k = next++) < order.size();) {
+            size_t index = order[k];
+            if (index > firstFailure)
+                continue;
+            std::string why = worker.Run(jobs[index]);
             if (why.empty()) {
-                progress.Add(1, job.entry->size);
+                progress.Add(1, jobs[index].entry->size);
                 continue;
             }
             std::lock_guard<std::mutex> lock(mutex);
-            if (order[k] < firstFailure) {
-                firstFailure = order[k];
-                error = DescribeEntry(*job.entry) + ": " + why;
+            if (index < firstFailure) {
+                firstFailure = index;
+                error = DescribeEntry(*jobs[index].entry) + ": " + why;
             }
-            failed = true;
         }
     };
     size_t count = std::min<size_t>(static_cast<size_t>(std::max(threads, 1)), std::max<size_t>(jobs.size(), 1));

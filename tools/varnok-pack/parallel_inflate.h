@@ -23,7 +23,8 @@ struct InflateJob {
 
 // Every job is checked to inflate to exactly its stored size with its
 // compressed size used up. On failure returns false with a message naming
-// the earliest failed entry (in job order) and its offset; jobs after a
-// failure may be left undone. `output` is called from several threads.
+// the earliest bad entry (in job order) and its offset; jobs after it may be
+// left undone. `output` is called from several threads.
 bool InflateEntries(const std::string& archivePath, const std::vector<InflateJob>& jobs, int threads,
-                    ExtractCallback& output, ProgressBar& progress, std::string& error);
+                    ExtractCallback& output, ProgressBar& progress, std::string& error,
+                    int32_t wholeBufferLimit = kWholeBufferLimit);
