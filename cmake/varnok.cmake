@@ -23,28 +23,27 @@ function(varnok_posix)
   endforeach()
 endfunction()
 
-# varnok_portable: the portable core. Natively also varnok_portable_asan,
-# the same sources with AddressSanitizer and UBSan, for the test suite.
-# On Windows also varnok_win: the Win32 half of the installer.
+# Natively: varnok_portable (portable and posix sources) for the tools, and
+# varnok_portable_asan, the same with AddressSanitizer and UBSan, for the
+# test suite. On Windows: varnok_win, the portable and Win32 sources in one
+# library, since the portable code calls into the Win32 half (AllocOrReport,
+# the message boxes, the locator's lock).
 function(varnok_make_libraries)
   get_property(portable GLOBAL PROPERTY VARNOK_PORTABLE_SOURCES)
-  if(NOT WIN32)
-    get_property(posix GLOBAL PROPERTY VARNOK_POSIX_SOURCES)
-    list(APPEND portable ${posix})
+  if(WIN32)
+    get_property(win GLOBAL PROPERTY VARNOK_WIN32_SOURCES)
+    add_library(varnok_win STATIC ${portable} ${win})
+    target_include_directories(varnok_win PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(varnok_win PUBLIC ZLIB::ZLIB comctl32 winmm ole32 uuid shell32 gdi32 user32)
+    target_compile_definitions(varnok_win PUBLIC _WIN32_WINNT=0x0601 WINVER=0x0601)
+    return()
   endif()
+  get_property(posix GLOBAL PROPERTY VARNOK_POSIX_SOURCES)
+  list(APPEND portable ${posix})
   add_library(varnok_portable STATIC ${portable})
   target_include_directories(varnok_portable PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(varnok_portable PUBLIC ZLIB::ZLIB)
-  if(WIN32)
-    get_property(win GLOBAL PROPERTY VARNOK_WIN32_SOURCES)
-    add_library(varnok_win STATIC ${win})
-    target_link_libraries(varnok_win PUBLIC varnok_portable comctl32 winmm ole32 uuid shell32 gdi32 user32)
-    # The portable code calls back into the Win32 half (AllocOrReport, the
-    # message boxes, the locator's lock): a cycle that CMake links by repeating.
-    target_link_libraries(varnok_portable PUBLIC varnok_win)
-    # The installer is an ANSI program: every text is in the process code page.
-    target_compile_definitions(varnok_win PUBLIC _WIN32_WINNT=0x0601 WINVER=0x0601)
-  elseif(VARNOK_TESTS)
+  if(VARNOK_TESTS)
     add_library(varnok_portable_asan STATIC ${portable})
     target_include_directories(varnok_portable_asan PUBLIC ${PROJECT_SOURCE_DIR})
     target_compile_options(varnok_portable_asan PUBLIC ${VARNOK_SANITIZE_FLAGS})

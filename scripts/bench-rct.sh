@@ -15,5 +15,5 @@ cmake --build "$build" --target rct_bench varnok-pack -j2 >/dev/null
 
 demo=$(mktemp -d)
 trap 'rm -rf "$demo"' EXIT
-"$build/tools/varnok-pack/varnok-pack" rct decode demo/insttscr.rct "$demo/insttscr.ppm"
+"$build/tools/varnok-pack/varnok-pack" rct decode demo/game/insttscr.rct "$demo/insttscr.ppm"
 "$build/tests/bench/rct_bench" "$size" "$demo/insttscr.ppm"

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Draws the demo game's launcher picture, 256 x 256, as a binary PPM.
 
-demo/insttscr.rct is this picture encoded by varnok-pack:
+demo/game/insttscr.rct is this picture encoded by varnok-pack:
 
     scripts/make-demo-picture.py /tmp/insttscr.ppm
-    build/native/tools/varnok-pack/varnok-pack rct encode /tmp/insttscr.ppm demo/insttscr.rct
+    build/native/tools/varnok-pack/varnok-pack rct encode /tmp/insttscr.ppm demo/game/insttscr.rct
 
 A night landscape in flat colour bands, as launcher art usually is: banded
 sky, stars, a moon, three ranges of hills and a lake that mirrors them.

@@ -26,7 +26,7 @@ trap 'wine_session_stop; rm -rf "$work"' EXIT
 "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
 # The demo game with some weight added, so that both bars stand part-way.
-cp -r demo "$work/game"
+cp -r demo/game "$work/game"
 mkdir -p "$work/game/data"
 head -c 3000000 /dev/urandom > "$work/game/data/movie.bin"
 "$pack" pack -o "$work/instdat.arc" "$work/game" >/dev/null

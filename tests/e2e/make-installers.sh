@@ -22,7 +22,7 @@ mkdir -p "$out"
 game=$out/game
 mkdir -p "$game/data" "$game/media/bgm"
 printf 'TITLEBAR\tE2E_TEST\r\nREG_GLOBAL\tVarnokE2E\r\nREG_LOCAL\tBasic\r\n[EOF]\r\n' > "$game/install.env"
-cp "$here/../../demo/insttscr.rct" "$game/insttscr.rct"
+cp "$here/../../demo/game/insttscr.rct" "$game/insttscr.rct"
 printf 'readme\r\n' > "$game/readme.txt"
 printf 'notes\r\n' > "$game/data/notes.txt"
 head -c 300000 /dev/urandom > "$game/media/bgm/track.bin"

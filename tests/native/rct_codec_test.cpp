@@ -251,7 +251,7 @@ TEST(RctLoad, MutatedFilesStayBounded) {
 // The demo game's picture: a TC00 of 256 x 256 whose stream ends exactly at
 // its data size, and which is the picture its generator draws.
 TEST(RctDemoPicture, DecodesToItsGeneratorsPicture) {
-    const std::string demo = VARNOK_SOURCE_DIR "/demo/insttscr.rct";
+    const std::string demo = VARNOK_SOURCE_DIR "/demo/game/insttscr.rct";
     RctImage decoded;
     ASSERT_EQ(DecodeRctFile(demo.c_str(), decoded), RctLoadStatus::Ok);
     RctHeader header;

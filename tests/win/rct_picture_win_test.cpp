@@ -115,7 +115,7 @@ TEST_F(RctPictureTest, AShortFileIsReportedAndLoadsOnRetryOnceComplete) {
 // The demo game's picture, by its path in the source tree (drive Z: is the
 // Unix root under Wine).
 TEST_F(RctPictureTest, TheDemoPictureDecodes) {
-    std::string path = std::string("Z:") + VARNOK_SOURCE_DIR + "/demo/insttscr.rct";
+    std::string path = std::string("Z:") + VARNOK_SOURCE_DIR + "/demo/game/insttscr.rct";
     for (char& c : path)
         c = c == '/' ? '\\' : c;
     DibSurface* s = LoadRctPicture(path.c_str());
