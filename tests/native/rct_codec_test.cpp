@@ -92,14 +92,7 @@ TEST(RctRoundTrip, RunsAndCopiesLongerThanOneCount) {
     EXPECT_LT(EncodeRctFile(flat, RctVariant::TC00, "").size(), 64u);
 }
 
-class RctKeyedRoundTrip : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (size_t i = 0; i < kRctKeySize; ++i)
-            RctKeyTable[i] = static_cast<unsigned char>(i * 13 + 1);
-    }
-    void TearDown() override { std::memset(RctKeyTable, 0, sizeof RctKeyTable); }
-};
+class RctKeyedRoundTrip : public WithRctKey<13, 1> {};
 
 TEST_F(RctKeyedRoundTrip, NonZeroKey) {
     RctImage image = RandomImage(40, 30, 256, 9);  // a stream over one key block

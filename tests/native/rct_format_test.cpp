@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "resfile/rct_format.h"
+#include "tests/native/rct_test_util.h"
 
 namespace {
 
@@ -188,14 +189,7 @@ TEST(RctHeader, MagicsAndSizes) {
     EXPECT_EQ(RctPictureBytes(10922, 65536), 0);
 }
 
-class RctKey : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (size_t i = 0; i < kRctKeySize; ++i)
-            RctKeyTable[i] = static_cast<unsigned char>(i * 37 + 11);
-    }
-    void TearDown() override { std::memset(RctKeyTable, 0, sizeof RctKeyTable); }
-};
+class RctKey : public WithRctKey<37, 11> {};
 
 TEST_F(RctKey, WordsOverWholeBlocksThenBytesMatchBytewiseXor) {
     for (size_t size : {0u, 3u, 1023u, 1024u, 2500u, 4096u}) {

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "resfile/rct_format.h"
 #include "tools/varnok-pack/rct_codec.h"
 
 // Pixels drawn from `colours` random colours: few colours give the encoder
@@ -33,6 +35,18 @@ inline RctImage NoiseImage(int32_t width, int32_t height, unsigned seed) {
         b = static_cast<unsigned char>(rng());
     return image;
 }
+
+// A fixture that fills the process-wide key table with key[i] = i * mul + add
+// and clears it again, so other tests keep the all-zero key.
+template <unsigned mul, unsigned add>
+class WithRctKey : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (size_t i = 0; i < kRctKeySize; ++i)
+            RctKeyTable[i] = static_cast<unsigned char>(i * mul + add);
+    }
+    void TearDown() override { std::memset(RctKeyTable, 0, sizeof RctKeyTable); }
+};
 
 // A file under the test's temporary folder, removed by the destructor.
 class TempFile {
