@@ -77,6 +77,10 @@ const char* GetInstTo();       // INSTTO, "VARNOK_APP" by default
 const char* GetInstFol();      // INSTFOL, null when absent
 const char* GetExeName();      // EXENAME, "varnok.exe" by default
 
+// What start-up shows when the settings file cannot be found:
+// "起動に必要なファイルが不足しています。\nインストールの異常終了、…確認してください。"
+extern const char kSettingsFileMissingText[];
+
 // Every key the program reads, with the smallest buffer any reader copies
 // its value into (0 for a number).
 struct SettingKeyUse {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "archive/stdio_file.h"
 #include "resfile/file_locator_lock.h"
 #include "shell/mbtext.h"
 #include "shell/messages.h"
@@ -142,7 +143,7 @@ public:
     bool TryArchive(const char* archivePath, uint32_t offset) override {
         if (!Open(archivePath))
             return false;
-        if (std::fseek(stream, static_cast<long>(offset), SEEK_SET) == 0)
+        if (SeekFile(stream, offset, SEEK_SET))
             return true;
         std::fclose(stream);
         stream = nullptr;
@@ -187,8 +188,17 @@ bool SetPrefixFolder(const char* prefix) { return ComposePath(gPrefixFolder, pre
 void SetSearchContainers(SearchContainer* head) { gSearchContainers = head; }
 
 uint32_t ResourceNameHash(const char* name) {
+    // ASCII letters only, stepping over Shift-JIS pairs whatever the code
+    // page: a second byte is never a letter, and a double-byte character
+    // (full-width letters too) hashes as it stands.
     std::string lower = FinalComponent(name);
-    MbsLwr(lower.data());
+    for (size_t i = 0; i < lower.size(); ++i) {
+        auto b = static_cast<unsigned char>(lower[i]);
+        if (IsLeadByte(b) && i + 1 < lower.size())
+            ++i;
+        else if (b >= 'A' && b <= 'Z')
+            lower[i] = static_cast<char>(b + ('a' - 'A'));
+    }
     uLong crc = crc32(0L, Z_NULL, 0);
     crc = crc32(crc, reinterpret_cast<const Bytef*>(lower.data()), static_cast<uInt>(lower.size()));
     return static_cast<uint32_t>(crc);

@@ -151,9 +151,20 @@ int64_t DecompressRct(const unsigned char* in, size_t size, unsigned char* out, 
         } else {
             const int64_t offset = offsets[(c >> 2) & 0x1F];
             size_t len = (c & 3) == 3 ? 3 * (count + kRctCopyLongMin) : 3 * ((c & 3) + 1);
-            if (offset >= 0 || -offset > static_cast<int64_t>(j) || len > total - j)
+            if (len > total - j)
                 return -1;
-            CopyBack(out + j, static_cast<size_t>(-offset), len);
+            if (offset < 0) {
+                if (-offset > static_cast<int64_t>(j))
+                    return -1;
+                CopyBack(out + j, static_cast<size_t>(-offset), len);
+            } else {
+                // In very narrow pictures a "row above" can lie at or ahead
+                // of the output: those bytes are not written yet and read as
+                // the fresh picture's zeros, as a byte-by-byte copy would.
+                if (static_cast<uint64_t>(offset) > total - j - len)
+                    return -1;
+                std::memmove(out + j, out + j + offset, len);
+            }
             j += len;
         }
     }

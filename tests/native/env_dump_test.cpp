@@ -61,11 +61,25 @@ TEST(EnvDump, HexAndErrors) {
               std::string::npos)
         << hex;
 
+    // A missing file stops start-up at the existence test: 起動に必要な…
     std::string text = Dump("absent.env", false);
     EXPECT_NE(text.find("\"settings\": [],"), std::string::npos) << text;
-    EXPECT_NE(text.find("\"error\": \"[absent.env]\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab"),
-              std::string::npos)
+    EXPECT_NE(text.find("\"error\": \"\xe8\xb5\xb7\xe5\x8b\x95\xe3\x81\xab\xe5\xbf\x85\xe8\xa6\x81"), std::string::npos)
         << text;
+}
+
+// Windows reads the file in text mode: CR LF is one byte, so a CR LF line of
+// 510 bytes is one piece, and the 400th line is still read; a Ctrl-Z ends it.
+TEST(EnvDump, LinesCountAsInTextMode) {
+    ScratchFolder dir;
+    std::string body = "/" + std::string(509, 'c') + "\r\n";
+    for (int line = 2; line < 400; ++line)
+        body += "/\r\n";
+    body += "INSTTO Game\r\n\x1aINSTFOL After\r\n";
+    dir.Write("install.env", body);
+    std::string text = Dump("install.env", false);
+    EXPECT_NE(text.find("[\"INSTTO\", \"Game\"]"), std::string::npos) << text;
+    EXPECT_EQ(text.find("After"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -81,6 +81,22 @@ TEST_F(Locator, PrefixReplacesTheBareName) {
     EXPECT_EQ(Opened("pic.rct"), "prefixed");
 }
 
+// An audio name tries the containers first, then prefix + name, whose
+// result stands; the name unchanged is never tried while a prefix is set.
+TEST_F(Locator, AudioNamesTryThePrefixAfterTheContainers) {
+    dir.Write("bgm.ogg", "plain");
+    ASSERT_TRUE(SetPrefixFolder("sub/"));
+    FolderTableEntry table[] = {{ResourceNameHash("bgm.ogg"), "fa"}};
+    SearchContainer c = FolderContainer(table, 1);
+    SetSearchContainers(&c);
+    EXPECT_EQ(Opened("bgm.ogg"), "<none>");
+    dir.Write("sub/bgm.ogg", "prefixed");
+    EXPECT_EQ(Opened("bgm.ogg"), "prefixed");
+    dir.Write("fa\\bgm.ogg", "contained");
+    EXPECT_EQ(Opened("bgm.ogg"), "contained");
+    SetSearchContainers(nullptr);
+}
+
 TEST_F(Locator, OverlongPathsAreRefusedNotCut) {
     EXPECT_FALSE(SetPrefixFolder(std::string(260, 'p').c_str()));
     EXPECT_TRUE(SetPrefixFolder(std::string(259, 'p').c_str()));
@@ -109,6 +125,8 @@ TEST_F(Locator, NameHashIsCrc32OfTheLowerCasedFinalComponent) {
         {"\x83\x41.OGG", 0xb679eba7u},
         // ソ (0x83 0x5C): its second byte is no folder separator.
         {"\x83\x5cx.rct", 0x985ca5e1u},
+        // Full-width Ａ (0x82 0x60) hashes as it stands, not as ａ (0x82 0x81).
+        {"\x82\x60.rct", 0x75a88a4fu},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ResourceNameHash(c.name), c.hash) << c.name;

@@ -115,6 +115,20 @@ TEST(RctDecompress, EntriesSixToThirtyOneReadThePackedRowsAbove) {
     }
 }
 
+// In pictures one to three pixels wide some "rows above" lie at or ahead of
+// the pixel being written: they are not written yet and read as zeros.
+TEST(RctDecompress, NarrowPicturesReadUnwrittenBytesAsZero) {
+    const Bytes zero(3, 0);
+    // Width 3, entry 6: the source is the pixel being written.
+    auto same = Decode(Cat({Px(0), {0x07}, Pixels(1, 8), {0x80 | 6 << 2}, {0x04}, Pixels(10, 5)}), 3, 5);
+    ASSERT_TRUE(same.has_value());
+    EXPECT_EQ(*same, Cat({Pixels(0, 9), zero, Pixels(10, 5)}));
+    // Width 1, entry 6: the source is two pixels ahead.
+    auto ahead = Decode(Cat({Px(0), {0x02}, Pixels(1, 3), {0x80 | 6 << 2}, {0x02}, Pixels(5, 3)}), 1, 8);
+    ASSERT_TRUE(ahead.has_value());
+    EXPECT_EQ(*ahead, Cat({Pixels(0, 4), zero, Pixels(5, 3)}));
+}
+
 struct BadCase {
     const char* what;
     int32_t width, height;
@@ -133,9 +147,8 @@ TEST(RctDecompress, MalformedStreamsAreRefused) {
         {"long copy past the picture", 5, 1, Cat({Px(0), {0x83, 1, 0}})},
         {"copy from before the picture (two back at pixel 1)", 4, 1, Cat({Px(0), {0x84}})},
         {"copy from four rows up in row 0", 4, 5, Cat({Px(0), {0x80 | 29 << 2}})},
-        {"copy from the pixel being written (width 3, entry 6)", 3, 5,
-         Cat({Px(0), {0x07}, Pixels(1, 8), {0x80 | 6 << 2}})},
-        {"copy from ahead of the output (width 1, entry 6)", 1, 5, Cat({Px(0), {0x02}, Pixels(1, 3), {0x80 | 6 << 2}})},
+        {"copy from ahead, past the picture (width 1, entry 6)", 1, 5,
+         Cat({Px(0), {0x02}, Pixels(1, 3), {0x80 | 6 << 2}})},
         {"width 0", 0, 1, Px(0)},
         {"negative height", 1, -1, Px(0)},
         {"size beyond 2^31 bytes", 0x40000000, 4, Px(0)},

@@ -240,9 +240,11 @@ void RequireGameFile(const EnvParse& env, const std::string& gameDir, const char
 void CheckGameFiles(const EnvParse& env, const std::string& gameDir, Findings& f) {
     RequireGameFile(env, gameDir, "EXENAME", GetExeName(), f);
     const SettingEntry* readme = FirstEntry("INSTREADME");
-    if (const SettingEntry* file = FirstEntry("INSTREADMEFL"))
-        RequireGameFile(env, gameDir, "INSTREADMEFL", file->value, f);
-    else if (readme && readme->value[0] != '-')
+    // A value starting with "-" marks a setting that is not used.
+    if (const SettingEntry* file = FirstEntry("INSTREADMEFL")) {
+        if (file->value[0] != '-')
+            RequireGameFile(env, gameDir, "INSTREADMEFL", file->value, f);
+    } else if (readme && readme->value[0] != '-')
         RequireGameFile(env, gameDir, "INSTREADMEFL", "readme.txt", f);
     if (const SettingEntry* help = FirstEntry("HELP_FILE"); help && help->value[0] != '-')
         RequireGameFile(env, gameDir, "HELP_FILE", help->value, f);

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "archive/stdio_file.h"
-#include "tools/varnok-pack/sjis.h"
 
 namespace {
 
@@ -41,12 +40,20 @@ bool ReadAll(FILE* file, std::string& bytes) {
     return !std::ferror(file);
 }
 
-// The installer's message; a file name goes in as Shift-JIS, like every text.
-std::string Format(const char* format, const std::string& argument) {
-    char text[1024];
-    std::snprintf(text, sizeof text, format, Utf8ToSjis(argument).value_or(argument).c_str());
+// The installer reads install.env in text mode: CR LF arrives as LF and a
+// Ctrl-Z ends the file. Both passes read these bytes, so a long CR LF line
+// splits into the same pieces, and the 400-line count, as on Windows.
+std::string AsTextMode(const std::string& raw) {
+    std::string text;
+    text.reserve(raw.size());
+    for (size_t i = 0; i < raw.size() && raw[i] != '\x1A'; ++i) {
+        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')
+            continue;
+        text += raw[i];
+    }
     return text;
 }
+
 
 }  // namespace
 
@@ -56,19 +63,26 @@ EnvParse ParseEnvFile(const std::string& path) {
         ClearSectionList(SectionListOf(state));
 
     EnvParse env;
-    UniqueFile file(std::fopen(path.c_str(), "rt"));
-    env.readable = file && ReadAll(file.get(), env.bytes);
-    if (!env.readable) {
-        env.error = Format(kSectionOpenFailedFormat, path);
+    UniqueFile raw(std::fopen(path.c_str(), "rb"));
+    env.readable = raw && ReadAll(raw.get(), env.bytes);
+    env.bytes = AsTextMode(env.bytes);
+    // An empty buffer still opens: the passes then read nothing.
+    UniqueFile file(env.readable ? fmemopen(env.bytes.data(), env.bytes.size(), "r") : nullptr);
+    if (!file) {
+        // The installer's existence test comes first and stops start-up.
+        env.readable = false;
+        env.error = kSettingsFileMissingText;
         return env;
     }
     env.physicalLines = PiecesToLines(env.bytes);
-    std::rewind(file.get());
     env.keyPass = LoadSettingTableFrom(file.get());
     std::rewind(file.get());
     env.sectionPass = ReadSectionLists(file.get(), RecordKind, &env.sectionKinds);
-    if (env.sectionPass.openSection != kNoSection)
-        env.error = Format(kSectionUnclosedFormat, SectionName(env.sectionPass.openSection));
+    if (env.sectionPass.openSection != kNoSection) {
+        char text[128];
+        std::snprintf(text, sizeof text, kSectionUnclosedFormat, SectionName(env.sectionPass.openSection));
+        env.error = text;
+    }
     return env;
 }
 
