@@ -1,6 +1,8 @@
 #include "archive/payload_format.h"
 
+#include <cctype>
 #include <cstring>
+#include <string>
 
 #include "shell/mbtext.h"
 
@@ -77,6 +79,26 @@ bool IsDotLevel(const char* begin, const char* end) {
     return dots >= 2;
 }
 
+// A level that names a device (CON, NUL, COM1, ...) opens the device, not a
+// file, whatever extension follows it.
+bool IsDeviceLevel(const char* begin, const char* end) {
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    const char* stem = begin;
+    while (stem < end && *stem != '.')
+        ++stem;
+    while (stem > begin && stem[-1] == ' ')
+        --stem;
+    std::string base(begin, stem);
+    for (char& c : base)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : kDevices) {
+        if (base == device)
+            return true;
+    }
+    return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) && base[3] >= '1' &&
+           base[3] <= '9';
+}
+
 }  // namespace
 
 bool IsSafeEntryName(const char* name) {
@@ -87,7 +109,7 @@ bool IsSafeEntryName(const char* name) {
         if (*p == ':')
             return false;
         if (*p == '\0' || IsSeparator(*p)) {
-            if (IsDotLevel(level, p))
+            if (IsDotLevel(level, p) || IsDeviceLevel(level, p))
                 return false;
             if (*p == '\0')
                 return true;

@@ -58,7 +58,8 @@ ArchiveStatus ReadArchiveEntry(FILE* archive, ArchiveEntry& entry);
 // True when a name stays below the destination folder on Windows and on
 // Linux: not empty, no leading '\\' or '/', no ':' (drive letters, streams),
 // and no level made only of dots and blanks with two or more dots, which
-// Windows reads as "..". Both '\\' and '/' separate levels; a 0x5C that is
+// Windows reads as "..", and no level naming a device (CON, NUL, COM1, ...,
+// with any extension). Both '\\' and '/' separate levels; a 0x5C that is
 // the second byte of a double-byte character does not.
 bool IsSafeEntryName(const char* name);
 

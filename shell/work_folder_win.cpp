@@ -102,7 +102,10 @@ int BeginFileScan(const char* pattern) {
     if (gScan.handle != INVALID_HANDLE_VALUE)
         FindClose(gScan.handle);
     gScan.state = ScanState::Finished;
-    CopyText(gScan.pattern, sizeof gScan.pattern, pattern);
+    gScan.handle = INVALID_HANDLE_VALUE;
+    // A cut pattern would match other files than the ones asked for.
+    if (!CopyText(gScan.pattern, sizeof gScan.pattern, pattern))
+        return 1;
     gScan.handle = FindFirstFileA(gScan.pattern, &gScan.found);
     if (gScan.handle == INVALID_HANDLE_VALUE)
         return 1;

@@ -81,6 +81,12 @@ TEST(IsSafeEntryName, RefusesEverythingThatLeavesTheDestination) {
              Case{"/etc/passwd", false},
              Case{"C:x", false},
              Case{"file.txt:stream", false},
+             Case{"console.txt", true},
+             Case{"data\\com10", true},
+             Case{"NUL", false},  // device names open the device, not a file
+             Case{"data\\con.txt", false},
+             Case{"Com1\\x", false},
+             Case{"lpt9 .log", false},
          }) {
         EXPECT_EQ(IsSafeEntryName(c.name.c_str()), c.safe) << c.name;
     }

@@ -167,6 +167,7 @@ TEST_F(GameFolderTest, RefusesWhatTheInstallerCannotCarry) {
         const char* message;
     };
     for (const Case& c : {Case{"\xf0\x9f\x98\x80.txt", "no Shift-JIS form"},  // an emoji
+                          Case{"a\xc2\xa5" "b.dat", "no Shift-JIS form"},  // ¥ would become a backslash
                           Case{"a:b", "Windows does not allow"},
                           Case{"trailing.", "Windows does not allow"},
                           Case{std::string(200, 'd') + "/" + std::string(59, 'f'), "at most 259"}}) {

@@ -27,4 +27,11 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
 }  // namespace
 
 std::optional<std::string> SjisToUtf8(std::string_view sjis) { return Convert("UTF-8", "CP932", sjis); }
-std::optional<std::string> Utf8ToSjis(std::string_view utf8) { return Convert("CP932", "UTF-8", utf8); }
+std::optional<std::string> Utf8ToSjis(std::string_view utf8) {
+    // The converter maps a few characters onto ASCII ("¥" to 0x5C, a
+    // backslash): such a name would come back as another name, or as a path.
+    std::optional<std::string> sjis = Convert("CP932", "UTF-8", utf8);
+    if (!sjis || SjisToUtf8(*sjis) != utf8)
+        return std::nullopt;
+    return sjis;
+}
