@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "shell/messages.h"
 #include "shell/owner_window.h"
@@ -73,6 +74,31 @@ TEST_F(MessagesTest, BoxesAreOwnedByTheOwnerWindowAndCarryItsTitle) {
     const SeenBox& box = answer.Seen();
     EXPECT_EQ(box.owner, owner.get());
     EXPECT_EQ(box.caption, kMenuTitle);
+}
+
+// The button handed back is answered, so each box must offer exactly its own
+// buttons; the icon is compared with the shared system icon it should show.
+TEST_F(MessagesTest, EachKindOfBoxShowsItsButtonsAndIcon) {
+    struct Case {
+        const char* kind;
+        void (*show)();
+        int answer;
+        std::vector<int> buttons;
+        const char* icon;
+    };
+    const Case cases[] = {
+        {"retry/cancel", [] { ShowRetryCancelError("%s", "retry"); }, IDRETRY, {IDCANCEL, IDRETRY}, IDI_ERROR},
+        {"error", [] { ShowError("%s", "error"); }, IDOK, {IDOK}, IDI_ERROR},
+        {"question", [] { AskYesNo("%s", "question"); }, IDNO, {IDYES, IDNO}, IDI_QUESTION},
+    };
+    for (const Case& c : cases) {
+        BoxAnswerer answer(c.answer);
+        c.show();
+        const SeenBox& box = answer.Seen();
+        ASSERT_TRUE(box.found) << c.kind;
+        EXPECT_EQ(box.buttons, c.buttons) << c.kind;
+        EXPECT_EQ(box.icon, LoadIconA(nullptr, c.icon)) << c.kind;
+    }
 }
 
 TEST_F(MessagesTest, OwnerTextIsEmptyWithoutOwner) { EXPECT_STREQ(GetOwnerWindowText(), ""); }

@@ -1,7 +1,6 @@
 #include "tests/e2e/driver/win_driver.h"
 
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -40,19 +39,26 @@ HWND WaitFor(WindowSearch search, DWORD timeoutMs) {
     }
 }
 
-BOOL CALLBACK FindTextStatic(HWND child, LPARAM param) {
-    LONG style = GetWindowLongA(child, GWL_STYLE);
-    if (ClassName(child) == "Static" && (style & SS_TYPEMASK) != SS_ICON) {
-        *reinterpret_cast<HWND*>(param) = child;
+// A message box holds two statics: its text and its icon.
+struct StaticSearch {
+    bool icon;
+    HWND found;
+};
+
+BOOL CALLBACK FindStatic(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<StaticSearch*>(param);
+    bool isIcon = (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+    if (ClassName(child) == "Static" && isIcon == search->icon) {
+        search->found = child;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND TextStatic(HWND box) {
-    HWND text = nullptr;
-    EnumChildWindows(box, FindTextStatic, reinterpret_cast<LPARAM>(&text));
-    return text;
+HWND BoxStatic(HWND box, bool icon) {
+    StaticSearch search = {icon, nullptr};
+    EnumChildWindows(box, FindStatic, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 }  // namespace
@@ -91,7 +97,7 @@ HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs) {
 }
 
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
-    return WaitFor({processId, "#32770", [](HWND w) { return TextStatic(w) != nullptr; }, nullptr}, timeoutMs);
+    return WaitFor({processId, "#32770", [](HWND w) { return BoxStatic(w, false) != nullptr; }, nullptr}, timeoutMs);
 }
 
 std::string WindowText(HWND window) {
@@ -109,8 +115,27 @@ std::string ClassName(HWND window) {
 }
 
 std::string MessageBoxText(HWND box) {
-    HWND text = TextStatic(box);
+    HWND text = BoxStatic(box, false);
     return text ? WindowText(text) : std::string();
+}
+
+std::vector<int> MessageBoxButtons(HWND box) {
+    std::vector<int> ids;
+    for (int id = IDOK; id <= IDCONTINUE; ++id) {
+        HWND button = GetDlgItem(box, id);
+        if (button && IsWindowVisible(button))
+            ids.push_back(id);
+    }
+    return ids;
+}
+
+// The icon static stays even in a box without an icon; it then holds none.
+HICON MessageBoxIcon(HWND box) {
+    HWND iconStatic = BoxStatic(box, true);
+    DWORD_PTR icon = 0;
+    if (iconStatic && IsWindowVisible(iconStatic))
+        SendMessageTimeoutA(iconStatic, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
+    return reinterpret_cast<HICON>(icon);
 }
 
 void PressButton(HWND dialog, int id) {
@@ -166,6 +191,8 @@ BoxAnswerer::BoxAnswerer(int button, std::function<void(const SeenBox&)> onSeen)
           seen_.caption = WindowText(box);
           seen_.text = MessageBoxText(box);
           seen_.owner = GetWindow(box, GW_OWNER);
+          seen_.buttons = MessageBoxButtons(box);
+          seen_.icon = MessageBoxIcon(box);
           if (onSeen)
               onSeen(seen_);
           PressButton(box, button);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 class TestProcess {
 public:
@@ -37,6 +38,10 @@ std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 // The text shown in a message box.
 std::string MessageBoxText(HWND box);
+// The ids of a message box's visible answer buttons (IDOK .. IDCONTINUE), in id order.
+std::vector<int> MessageBoxButtons(HWND box);
+// The icon a message box shows (its SS_ICON static's), nullptr for none.
+HICON MessageBoxIcon(HWND box);
 // Clicks the button with this control id, posted so that it never blocks.
 void PressButton(HWND dialog, int id);
 
@@ -50,6 +55,8 @@ struct SeenBox {
     std::string caption;
     std::string text;
     HWND owner = nullptr;
+    std::vector<int> buttons;  // as MessageBoxButtons gives them
+    HICON icon = nullptr;      // as MessageBoxIcon gives it
 };
 
 // Answers the next message box of this process with a button, from a thread
