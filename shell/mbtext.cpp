@@ -1,5 +1,6 @@
 #include "shell/mbtext.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -116,4 +117,18 @@ bool CopyText(char* dst, size_t capacity, const char* src) {
     }
     dst[i] = '\0';
     return true;
+}
+
+void FormatText(char* out, size_t capacity, const char* format, va_list args) {
+    if (capacity == 0)
+        return;
+    if (std::vsnprintf(out, capacity, format, args) < 0)
+        out[0] = '\0';
+    // vsnprintf cuts at a byte: drop a lead byte left without its second byte.
+    for (char* p = out; *p; p = const_cast<char*>(MbsInc(p))) {
+        if (IsMbLeadByte(static_cast<unsigned char>(*p)) && p[1] == '\0') {
+            *p = '\0';
+            break;
+        }
+    }
 }

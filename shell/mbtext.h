@@ -6,6 +6,7 @@
 // and case changes must step over whole characters.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 
 // True exactly for the Shift-JIS lead bytes 0x81-0x9F and 0xE0-0xFC,
@@ -41,3 +42,7 @@ void MbsLwr(char* text);
 // Copies src into dst[capacity], always NUL-terminated, never cutting a
 // double-byte character in half. Returns false when src had to be cut.
 bool CopyText(char* dst, size_t capacity, const char* src);
+
+// vsnprintf into out[capacity]; a text cut short never ends in half a
+// double-byte character.
+void FormatText(char* out, size_t capacity, const char* format, va_list args);

@@ -11,18 +11,7 @@ namespace {
 
 void Print(const char* kind, const char* format, va_list args) {
     char text[1024];
-    va_list copy;
-    va_copy(copy, args);
-    int needed = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    if (needed < 0)
-        return;
-    char* full = static_cast<char*>(std::malloc(static_cast<size_t>(needed) + 1));
-    if (!full)
-        return;
-    std::vsnprintf(full, static_cast<size_t>(needed) + 1, format, args);
-    CopyText(text, sizeof text, full);
-    std::free(full);
+    FormatText(text, sizeof text, format, args);
     std::fprintf(stderr, "%s: %s\n", kind, text);
 }
 

@@ -16,24 +16,11 @@ char gCaption[MAX_PATH];
 
 using MessageText = char[kMessageCapacity];
 
-// vsnprintf cuts an over-long text at a byte; drop a lead byte left without
-// its second byte so the box never shows half a character.
-void FormatText(MessageText& text, const char* format, va_list args) {
-    if (std::vsnprintf(text, sizeof text, format, args) < 0)
-        text[0] = '\0';
-    for (char* p = text; *p; p = const_cast<char*>(MbsInc(p))) {
-        if (IsMbLeadByte(static_cast<unsigned char>(*p)) && p[1] == '\0') {
-            *p = '\0';
-            break;
-        }
-    }
-}
-
 // Formats the text and shows it in a box owned by the owner window, with its
 // title as caption; error texts also go to the clipboard.
 int ShowBox(UINT style, bool copyToClipboard, const char* format, va_list args) {
     MessageText text;
-    FormatText(text, format, args);
+    FormatText(text, sizeof text, format, args);
     HWND owner = GetOwnerWindow();
     SetForegroundWindow(owner);
     if (copyToClipboard)
