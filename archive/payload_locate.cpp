@@ -16,8 +16,14 @@ OpenedArchive Refuse(ArchiveStatus status) {
 
 }  // namespace
 
-OpenedArchive OpenPlainArchive(const char* path) {
-    UniqueFile file(std::fopen(path, "rb"));
+OpenedArchive OpenPlainArchive(const char* path) { return OpenPlainArchiveFile(std::fopen(path, "rb")); }
+
+OpenedArchive OpenAppendedArchive(const char* programPath) {
+    return OpenAppendedArchiveFile(std::fopen(programPath, "rb"));
+}
+
+OpenedArchive OpenPlainArchiveFile(FILE* opened) {
+    UniqueFile file(opened);
     if (!file)
         return Refuse(ArchiveStatus::CannotOpen);
     int64_t length = SeekFileEnd(file.get());
@@ -28,8 +34,8 @@ OpenedArchive OpenPlainArchive(const char* path) {
     return OpenedArchive{file.release(), static_cast<int32_t>(length), ArchiveStatus::Ok};
 }
 
-OpenedArchive OpenAppendedArchive(const char* programPath) {
-    UniqueFile file(std::fopen(programPath, "rb"));
+OpenedArchive OpenAppendedArchiveFile(FILE* opened) {
+    UniqueFile file(opened);
     if (!file)
         return Refuse(ArchiveStatus::CannotOpen);
     int64_t length = SeekFileEnd(file.get());

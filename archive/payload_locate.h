@@ -20,6 +20,11 @@ OpenedArchive OpenPlainArchive(const char* path);
 // file, before itself; anything else is BadTrailer.
 OpenedArchive OpenAppendedArchive(const char* programPath);
 
+// The same on a file the caller opened for binary reading (nullptr gives
+// CannotOpen); the file is owned by the result, or closed on failure.
+OpenedArchive OpenPlainArchiveFile(FILE* file);
+OpenedArchive OpenAppendedArchiveFile(FILE* file);
+
 // The installer's rule: "instdat.arc" in programPath's folder wins when it
 // opens; otherwise the archive appended to programPath. Paths use '\\' or '/'.
 OpenedArchive OpenPayloadArchiveFor(const char* programPath);

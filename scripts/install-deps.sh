@@ -6,7 +6,7 @@ set -eu
 PACKAGES="cmake make g++ pkg-config python3 \
   mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev \
   zlib1g-dev libdeflate-dev libstb-dev googletest \
-  wine64 xvfb xauth x11-apps imagemagick fonts-ipafont-gothic locales"
+  wine64 xvfb xauth x11-apps imagemagick fonts-ipafont-gothic locales zip dpkg-dev"
 
 missing=""
 for p in $PACKAGES; do
@@ -29,4 +29,26 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
     grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
     $SUDO locale-gen
+fi
+
+# libdeflate for the Windows builds of varnok-pack: Debian ships none for
+# MinGW, so its Debian source of the very version the native build links is
+# fetched (through a private deb-src list, leaving the system's alone) and
+# built by CMake with the MinGW compilers. The same version gives the same
+# compressed streams on both platforms.
+deps="$(cd "$(dirname "$0")/.." && pwd)/build/deps"
+version=$(dpkg-query -W -f='${Version}' "libdeflate-dev:$(dpkg --print-architecture)")
+if [ "$(cat "$deps/libdeflate/.version" 2>/dev/null)" != "$version" ]; then
+    echo "install-deps: fetching the source of libdeflate $version"
+    apt="$deps/apt"
+    rm -rf "$apt" "$deps/libdeflate"
+    mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache/archives/partial" "$deps/src"
+    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+        > "$apt/parts/source.sources"
+    opts="-q -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts=$apt/parts -o Dir::State::Lists=$apt/lists -o Dir::Cache=$apt/cache -o APT::Sandbox::User=root"
+    apt-get $opts update >/dev/null
+    (cd "$deps/src" && apt-get $opts source "libdeflate=$version" >/dev/null)
+    mv "$deps/src/libdeflate-${version%%-*}" "$deps/libdeflate"
+    echo "$version" > "$deps/libdeflate/.version"
+    rm -rf "$apt" "$deps/src"
 fi

@@ -7,11 +7,12 @@
 #include "archive/stdio_file.h"
 #include "shell/mbtext.h"
 #include "tools/varnok-pack/cli.h"
+#include "tools/varnok-pack/host_files.h"
 
 namespace {
 
 bool StartsWithMz(const char* path) {
-    UniqueFile file(std::fopen(path, "rb"));
+    UniqueFile file(OpenPath(path, "rb"));
     char magic[2];
     return file && std::fread(magic, 1, 2, file.get()) == 2 && magic[0] == 'M' && magic[1] == 'Z';
 }
@@ -89,7 +90,8 @@ bool ReadArchiveIndex(const char* path, ArchiveIndex& index, std::string& error)
     index = ArchiveIndex{};
     index.path = path;
     index.appended = StartsWithMz(path);
-    OpenedArchive opened = index.appended ? OpenAppendedArchive(path) : OpenPlainArchive(path);
+    FILE* input = OpenPath(path, "rb");
+    OpenedArchive opened = index.appended ? OpenAppendedArchiveFile(input) : OpenPlainArchiveFile(input);
     UniqueFile file(opened.file);
     if (opened.status != ArchiveStatus::Ok) {
         error = DescribeArchiveStatus(opened.status);

@@ -1,14 +1,15 @@
 #include "tools/varnok-pack/cli.h"
 
 #include <getopt.h>
-#include <sched.h>
 
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
+#include <string>
 
+#include "tools/varnok-pack/host_console.h"
+#include "tools/varnok-pack/host_files.h"
 #include "tools/varnok-pack/sjis.h"
 
 const char kExitCodeHelp[] =
@@ -27,18 +28,27 @@ bool ParseIntOption(const char* text, int min, int max, int& value) {
     return true;
 }
 
-int DefaultJobs() {
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
-        return CPU_COUNT(&set);
-    unsigned n = std::thread::hardware_concurrency();
-    return n > 0 ? static_cast<int>(n) : 1;
+int DefaultJobs() { return AvailableProcessors(); }
+
+static std::string VFormat(const char* format, va_list args) {
+    va_list again;
+    va_copy(again, args);
+    int n = std::vsnprintf(nullptr, 0, format, again);
+    va_end(again);
+    std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, args);
+    return text;
+}
+
+void PrintText(FILE* out, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    WriteText(out, VFormat(format, args));
+    va_end(args);
 }
 
 static void VPrintError(const char* command, const char* format, va_list args) {
-    std::fprintf(stderr, "varnok-pack %s: ", command);
-    std::vfprintf(stderr, format, args);
-    std::fputc('\n', stderr);
+    WriteText(stderr, "varnok-pack " + std::string(command) + ": " + VFormat(format, args) + "\n");
 }
 
 void PrintError(const char* command, const char* format, ...) {

@@ -2,6 +2,7 @@
 // the display of archive names.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -18,11 +19,15 @@ bool ParseIntOption(const char* text, int min, int max, int& value);
 // The number of processors this process may run on.
 int DefaultJobs();
 
+// printf into `out` through WriteText: on a Windows console the UTF-8 text
+// is shown as such.
+void PrintText(FILE* out, const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
+
 // Prints "varnok-pack COMMAND: message" to stderr.
-void PrintError(const char* command, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void PrintError(const char* command, const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
 
 // PrintError plus a hint at --help; returns kExitUsage.
-int UsageError(const char* command, const char* format, ...) __attribute__((format(printf, 2, 3)));
+int UsageError(const char* command, const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
 
 // getopt_long's verdict on an unknown option or a missing value, as a
 // UsageError. `argv` and `optind` are those getopt_long just used.

@@ -1,8 +1,4 @@
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -10,6 +6,7 @@
 #include "tools/varnok-pack/archive_index.h"
 #include "tools/varnok-pack/cli.h"
 #include "tools/varnok-pack/commands.h"
+#include "tools/varnok-pack/host_files.h"
 #include "tools/varnok-pack/native_extract.h"
 #include "tools/varnok-pack/parallel_inflate.h"
 
@@ -33,14 +30,16 @@ constexpr char kHelp[] =
 
 // mkdir -p: every level of `path` that is missing.
 bool MakeFolders(const std::string& path) {
-    for (size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
+    for (size_t at = 1;; ++at) {
+        while (at < path.size() && !IsPathSeparator(path[at]))
+            ++at;
         std::string level = path.substr(0, at);
-        struct stat st;
-        if (mkdir(level.c_str(), 0777) != 0 && !(errno == EEXIST && stat(level.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
-            PrintError(kCommand, "cannot create the folder '%s': %s", level.c_str(), std::strerror(errno));
+        std::string why;
+        if (KindOf(level) != ItemKind::Folder && !MakeFolder(level, why) && KindOf(level) != ItemKind::Folder) {
+            PrintError(kCommand, "cannot create the folder '%s': %s", level.c_str(), why.c_str());
             return false;
         }
-        if (at == std::string::npos)
+        if (at >= path.size())
             return true;
     }
 }
@@ -83,7 +82,7 @@ int RunExtract(int argc, char** argv) {
     if (int exit = ParseArchiveCommand(kCommand, kHelp, argc, argv, 2, operands, &jobs); exit >= 0)
         return exit;
     std::string destination = operands[1];
-    while (destination.size() > 1 && destination.back() == '/')
+    while (destination.size() > 1 && IsPathSeparator(destination.back()))
         destination.pop_back();
     ArchiveIndex index;
     std::string error;
@@ -105,7 +104,7 @@ int RunExtract(int argc, char** argv) {
         PrintError(kCommand, "%s: %s", operands[0], error.c_str());
         return kExitFailure;
     }
-    std::printf("varnok-pack extract: %zu files, %lld bytes into %s in %.2f s, %.1f MB/s\n", work.size(),
+    PrintText(stdout, "varnok-pack extract: %zu files, %lld bytes into %s in %.2f s, %.1f MB/s\n", work.size(),
                 static_cast<long long>(bytes), destination.c_str(), bar.Seconds(),
                 MegabytesPerSecond(bytes, bar.Seconds()));
     return kExitOk;

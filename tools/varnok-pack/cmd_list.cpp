@@ -46,9 +46,9 @@ int RunList(int argc, char** argv) {
     for (const IndexedEntry& e : index.entries) {
         std::string name = ShowName(e.name);
         if (e.IsFolder())
-            std::printf("d %10s %10s  %-19s  %s\n", "-", "-", "-", name.c_str());
+            PrintText(stdout, "d %10s %10s  %-19s  %s\n", "-", "-", "-", name.c_str());
         else
-            std::printf("f %10d %10u  %s  %s\n", e.size, e.compressedSize, FormatTime(e.fileTime).c_str(), name.c_str());
+            PrintText(stdout, "f %10d %10u  %s  %s\n", e.size, e.compressedSize, FormatTime(e.fileTime).c_str(), name.c_str());
     }
     return kExitOk;
 }

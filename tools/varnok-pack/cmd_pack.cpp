@@ -1,6 +1,4 @@
 #include <getopt.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -17,6 +15,7 @@
 #include "tools/varnok-pack/commands.h"
 #include "tools/varnok-pack/env_report.h"
 #include "tools/varnok-pack/game_folder.h"
+#include "tools/varnok-pack/host_files.h"
 #include "tools/varnok-pack/parallel_deflate.h"
 #include "tools/varnok-pack/progress_bar.h"
 
@@ -109,28 +108,18 @@ int ParseOptions(int argc, char** argv, PackOptions& options) {
 // written and never touches an older file of the same name.
 class TempOutput {
 public:
-    explicit TempOutput(std::string path) : path_(std::move(path)), temp_(path_ + ".XXXXXX") {
-        int fd = mkstemp(temp_.data());
-        if (fd < 0)
-            return;
-        mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-        file_.reset(fdopen(fd, "wb"));
-        if (!file_)
-            close(fd);
-    }
+    explicit TempOutput(std::string path) : path_(std::move(path)), file_(CreateTempFileBeside(path_, temp_)) {}
     ~TempOutput() {
         if (!committed_) {
             file_.reset();
-            unlink(temp_.c_str());
+            RemoveFile(temp_);
         }
     }
     FILE* get() const { return file_.get(); }
     bool Commit() {
         if (std::fclose(file_.release()) != 0)
             return false;
-        committed_ = std::rename(temp_.c_str(), path_.c_str()) == 0;
+        committed_ = RenameOver(temp_, path_);
         return committed_;
     }
 
@@ -142,7 +131,7 @@ private:
 };
 
 bool CopyStub(const std::string& stub, FILE* out, int64_t& length) {
-    UniqueFile in(std::fopen(stub.c_str(), "rb"));
+    UniqueFile in(OpenPath(stub, "rb"));
     if (!in) {
         PrintError(kCommand, "'%s': %s", stub.c_str(), std::strerror(errno));
         return false;
@@ -267,7 +256,7 @@ int BuildInstaller(const PackOptions& options, const std::vector<GameEntry>& ent
         return kExitFailure;
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("varnok-pack pack: wrote %s: %lld files, %lld folders, %lld bytes into an archive of %lld (%.1f%%) in %.2f s, "
+    PrintText(stdout, "varnok-pack pack: wrote %s: %lld files, %lld folders, %lld bytes into an archive of %lld (%.1f%%) in %.2f s, "
                 "%.1f MB/s\n",
                 options.output.c_str(), static_cast<long long>(totals.files), static_cast<long long>(totals.folders),
                 static_cast<long long>(totals.bytes), static_cast<long long>(archiveBytes),

@@ -7,6 +7,7 @@
 
 #include "tools/varnok-pack/cli.h"
 #include "tools/varnok-pack/commands.h"
+#include "tools/varnok-pack/host_files.h"
 #include "tools/varnok-pack/rct_codec.h"
 #include "tools/varnok-pack/rct_image.h"
 #include "tools/varnok-pack/sjis.h"
@@ -39,7 +40,7 @@ int Help() {
 }
 
 bool WriteWholeFile(const char* path, const std::vector<unsigned char>& bytes) {
-    FILE* f = std::fopen(path, "wb");
+    FILE* f = OpenPath(path, "wb");
     if (!f)
         return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -84,7 +85,7 @@ int Encode(const char* in, const char* out, RctVariant variant, const std::strin
         return kExitFailure;
     }
     double raw = 3.0 * image.width * image.height;
-    std::printf("%s: %s %d x %d, %zu bytes (%.1f%% of raw 24-bit)\n", out, RctVariantName(variant), image.width,
+    PrintText(stdout, "%s: %s %d x %d, %zu bytes (%.1f%% of raw 24-bit)\n", out, RctVariantName(variant), image.width,
                 image.height, file.size(), 100.0 * static_cast<double>(file.size()) / raw);
     return kExitOk;
 }
@@ -148,12 +149,12 @@ int RunInfo(const char* in) {
         PrintError(kCommand, "'%s': %s", in, DescribeRctLoadStatus(status));
         return kExitFailure;
     }
-    std::printf("file:      %s\nvariant:   %s\nsize:      %d x %d\n", in, RctVariantName(header.variant),
+    PrintText(stdout, "file:      %s\nvariant:   %s\nsize:      %d x %d\n", in, RctVariantName(header.variant),
                 header.width, header.height);
     if (RctHasName(header.variant))
-        std::printf("name:      \"%s\" (%u bytes)\n", ShowName(LastPictureRecord.name).c_str(),
+        PrintText(stdout, "name:      \"%s\" (%u bytes)\n", ShowName(LastPictureRecord.name).c_str(),
                     LastPictureRecord.nameLength);
-    std::printf("data size: %u bytes\nstream:    %s\n", header.dataSize, DescribeRctLoadStatus(status));
+    PrintText(stdout, "data size: %u bytes\nstream:    %s\n", header.dataSize, DescribeRctLoadStatus(status));
     return status == RctLoadStatus::Ok ? kExitOk : kExitFailure;
 }
 

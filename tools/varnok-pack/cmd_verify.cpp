@@ -5,6 +5,7 @@
 #include "tools/varnok-pack/archive_index.h"
 #include "tools/varnok-pack/cli.h"
 #include "tools/varnok-pack/commands.h"
+#include "tools/varnok-pack/host_files.h"
 #include "tools/varnok-pack/parallel_inflate.h"
 
 namespace {
@@ -28,7 +29,7 @@ constexpr char kHelp[] =
 class DiscardOutput : public ExtractCallback {
 public:
     void CreateFolder(const char*) override {}
-    FILE* CreateOutputFile(const char*) override { return std::fopen("/dev/null", "wb"); }
+    FILE* CreateOutputFile(const char*) override { return OpenPath(kNullDevice, "wb"); }
     void BeginFile(const char*, int32_t) override {}
     void Progress(int64_t, int32_t) override {}
     void SetFileTime(const char*, uint64_t) override {}
@@ -63,7 +64,7 @@ int RunVerify(int argc, char** argv) {
         return kExitFailure;
     }
     bar.Finish();
-    std::printf("%s: sound: %zu files, %zu folders, %lld bytes\n", path, work.size(), index.entries.size() - work.size(),
+    PrintText(stdout, "%s: sound: %zu files, %zu folders, %lld bytes\n", path, work.size(), index.entries.size() - work.size(),
                 static_cast<long long>(bytes));
     return kExitOk;
 }

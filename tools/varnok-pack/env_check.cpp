@@ -5,7 +5,6 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,11 +12,10 @@
 #include "shell/mbtext.h"
 #include "tools/varnok-pack/cli.h"
 #include "tools/varnok-pack/env_report.h"
+#include "tools/varnok-pack/host_files.h"
 #include "tools/varnok-pack/sjis.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Collects the findings and prints them in line order, those without a
 // line last.
@@ -31,17 +29,17 @@ public:
         });
         for (const Item& i : items_) {
             std::string where = i.line > 0 ? path_ + ":" + std::to_string(i.line) : path_;
-            std::fprintf(out, "%s: %s: %s\n", where.c_str(), i.kind == kEnvErrors ? "error" : "warning",
+            PrintText(out, "%s: %s: %s\n", where.c_str(), i.kind == kEnvErrors ? "error" : "warning",
                          i.text.c_str());
         }
     }
-    void Warn(int line, const char* format, ...) __attribute__((format(printf, 3, 4))) {
+    void Warn(int line, const char* format, ...) __attribute__((format(gnu_printf, 3, 4))) {
         va_list args;
         va_start(args, format);
         Add(line, kEnvWarnings, format, args);
         va_end(args);
     }
-    void Error(int line, const char* format, ...) __attribute__((format(printf, 3, 4))) {
+    void Error(int line, const char* format, ...) __attribute__((format(gnu_printf, 3, 4))) {
         va_list args;
         va_start(args, format);
         Add(line, kEnvErrors, format, args);
@@ -181,7 +179,7 @@ void ReportLateLine(void* context, int piece, const char* key, const char*) {
 void CheckLineLimit(const EnvParse& env, Findings& f) {
     if (env.keyPass.end != SettingPassEnd::LineLimit)
         return;
-    FILE* file = fmemopen(const_cast<char*>(env.bytes.data()), env.bytes.size(), "r");
+    FILE* file = OpenMemoryFile(env.bytes);
     if (!file)
         return;
     LateLines late = {&env, &f};
@@ -200,8 +198,7 @@ void CheckSections(const EnvParse& env, Findings& f) {
 // Windows finds names without regard to ASCII case; so does this.
 bool GameFileExists(const std::string& gameDir, const std::string& sjisName) {
     std::string name = SjisToUtf8(sjisName).value_or(sjisName);
-    fs::path at = gameDir;
-    std::error_code ec;
+    std::string at = gameDir;
     size_t start = 0;
     while (start <= name.size()) {
         size_t end = name.find_first_of("\\/", start);
@@ -209,15 +206,17 @@ bool GameFileExists(const std::string& gameDir, const std::string& sjisName) {
         start = end == std::string::npos ? name.size() + 1 : end + 1;
         if (part.empty())
             continue;
-        auto it = fs::directory_iterator(at, ec);
-        auto match = std::find_if(fs::begin(it), fs::end(it), [&](const fs::directory_entry& d) {
-            return strcasecmp(d.path().filename().c_str(), part.c_str()) == 0;
-        });
-        if (ec || match == fs::end(it))
+        std::vector<FolderItem> items;
+        std::string error;
+        if (!ListFolder(at, items, error))
             return false;
-        at = match->path();
+        auto match = std::find_if(items.begin(), items.end(),
+                                  [&](const FolderItem& item) { return strcasecmp(item.name.c_str(), part.c_str()) == 0; });
+        if (match == items.end())
+            return false;
+        at = JoinPath(at, match->name);
     }
-    return fs::is_regular_file(at, ec);
+    return KindOf(at) == ItemKind::File;
 }
 
 const SettingEntry* FirstEntry(const char* key) {
@@ -274,6 +273,6 @@ EnvVerdict CheckEnv(const EnvParse& env, const std::string& path, const char* ga
 }
 
 EnvVerdict CheckGameSettings(const std::string& gameDir, FILE* out) {
-    std::string path = (fs::path(gameDir) / "install.env").string();
+    std::string path = JoinPath(gameDir, "install.env");
     return CheckEnv(ParseEnvFile(path), path, gameDir.c_str(), out);
 }

@@ -57,32 +57,32 @@ private:
 };
 
 void PrintSettings(const JsonText& text, FILE* out) {
-    std::fprintf(out, "  \"settings\": [");
+    PrintText(out, "  \"settings\": [");
     const char* separator = "\n";
     for (const SettingEntry* e = FirstSettingEntry(); e; e = e->next) {
-        std::fprintf(out, "%s    [%s, %s]", separator, text(e->key).c_str(), text(e->value).c_str());
+        PrintText(out, "%s    [%s, %s]", separator, text(e->key).c_str(), text(e->value).c_str());
         separator = ",\n";
     }
-    std::fprintf(out, "%s],\n", FirstSettingEntry() ? "\n  " : "");
+    PrintText(out, "%s],\n", FirstSettingEntry() ? "\n  " : "");
 }
 
 void PrintAccessors(const JsonText& text, FILE* out) {
-    std::fprintf(out, "  \"accessors\": {\n");
+    PrintText(out, "  \"accessors\": {\n");
     for (const TextAccessor& a : kTextAccessors)
-        std::fprintf(out, "    \"%s\": %s,\n", a.name, text(a.get()).c_str());
-    std::fprintf(out, "    \"INSTMAKEFOL\": %d\n  },\n", GetInstMakeFol());
+        PrintText(out, "    \"%s\": %s,\n", a.name, text(a.get()).c_str());
+    PrintText(out, "    \"INSTMAKEFOL\": %d\n  },\n", GetInstMakeFol());
 }
 
 void PrintSections(const JsonText& text, FILE* out) {
-    std::fprintf(out, "  \"sections\": {");
+    PrintText(out, "  \"sections\": {");
     for (int state = 1; state <= kSectionCount; ++state) {
-        std::fprintf(out, "\n    \"%s\": [", SectionName(state));
+        PrintText(out, "\n    \"%s\": [", SectionName(state));
         const char* separator = "";
         for (const SectionLine* l = SectionListOf(state); l; l = l->next) {
-            std::fprintf(out, "%s%s", separator, text(l->text).c_str());
+            PrintText(out, "%s%s", separator, text(l->text).c_str());
             separator = ", ";
         }
-        std::fprintf(out, "]%s", state < kSectionCount ? "," : "\n  },\n");
+        PrintText(out, "]%s", state < kSectionCount ? "," : "\n  },\n");
     }
 }
 
@@ -90,9 +90,9 @@ void PrintSections(const JsonText& text, FILE* out) {
 
 void PrintEnvJson(const EnvParse& env, bool hex, FILE* out) {
     JsonText text(hex);
-    std::fprintf(out, "{\n");
+    PrintText(out, "{\n");
     PrintSettings(text, out);
     PrintAccessors(text, out);
     PrintSections(text, out);
-    std::fprintf(out, "  \"error\": %s\n}\n", text(env.error.empty() ? nullptr : env.error.c_str()).c_str());
+    PrintText(out, "  \"error\": %s\n}\n", text(env.error.empty() ? nullptr : env.error.c_str()).c_str());
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "archive/stdio_file.h"
+#include "tools/varnok-pack/host_files.h"
 
 namespace {
 
@@ -63,11 +64,11 @@ EnvParse ParseEnvFile(const std::string& path) {
         ClearSectionList(SectionListOf(state));
 
     EnvParse env;
-    UniqueFile raw(std::fopen(path.c_str(), "rb"));
+    UniqueFile raw(OpenPath(path, "rb"));
     env.readable = raw && ReadAll(raw.get(), env.bytes);
     env.bytes = AsTextMode(env.bytes);
     // An empty buffer still opens: the passes then read nothing.
-    UniqueFile file(env.readable ? fmemopen(env.bytes.data(), env.bytes.size(), "r") : nullptr);
+    UniqueFile file(env.readable ? OpenMemoryFile(env.bytes) : nullptr);
     if (!file) {
         // The installer's existence test comes first and stops start-up.
         env.readable = false;

@@ -1,24 +1,17 @@
 #include "tools/varnok-pack/game_folder.h"
 
-#include <dirent.h>
 #include <strings.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <memory>
 
 #include "archive/extract.h"
 #include "archive/filetime.h"
 #include "archive/payload_format.h"
+#include "tools/varnok-pack/host_files.h"
 #include "tools/varnok-pack/sjis.h"
 
 namespace {
-
-struct DirCloser {
-    void operator()(DIR* d) const { closedir(d); }
-};
 
 struct Scan {
     std::optional<int64_t> latestTime;
@@ -51,48 +44,42 @@ int SetupRank(const std::string& name) {
 // One level of a folder: its files and its subfolders, each sorted.
 bool ReadLevel(Scan& scan, const std::string& folder, const std::string& prefix, std::vector<GameEntry>& files,
                std::vector<GameEntry>& folders) {
-    std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
-    if (!dir)
-        return scan.Fail(folder, std::strerror(errno));
-    errno = 0;
-    while (dirent* d = readdir(dir.get())) {
-        std::string name = d->d_name;
-        if (name == "." || name == "..")
-            continue;
+    std::vector<FolderItem> items;
+    std::string why;
+    if (!ListFolder(folder, items, why))
+        return scan.Fail(folder, why);
+    for (const FolderItem& item : items) {
+        const std::string& name = item.name;
         GameEntry entry;
-        entry.path = folder + "/" + name;
-        struct stat st;
-        if (stat(entry.path.c_str(), &st) != 0)
-            return scan.Fail(entry.path, std::strerror(errno));
-        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        entry.path = JoinPath(folder, name);
+        bool isFolder = item.kind == ItemKind::Folder;
+        if (item.kind != ItemKind::File && !isFolder)
             return scan.Fail(entry.path, "neither a file nor a folder");
         if (!WindowsAllowsName(name))
             return scan.Fail(entry.path, "Windows does not allow this file name");
         std::optional<std::string> sjis = Utf8ToSjis(name);
         if (!sjis)
             return scan.Fail(entry.path, "the name has no Shift-JIS form");
-        entry.archiveName = prefix + *sjis + (S_ISDIR(st.st_mode) ? "\\" : "");
+        entry.archiveName = prefix + *sjis + (isFolder ? "\\" : "");
         if (entry.archiveName.size() >= static_cast<size_t>(kMaxPath))
             return scan.Fail(entry.path, "the name is " + std::to_string(entry.archiveName.size()) +
                                              " bytes in Shift-JIS; at most 259 fit");
-        if (S_ISDIR(st.st_mode)) {
+        if (isFolder) {
             folders.push_back(std::move(entry));
             continue;
         }
-        if (st.st_size > INT32_MAX)
+        if (item.size > INT32_MAX)
             return scan.Fail(entry.path, "2 GiB or larger; the installer cannot hold it");
-        int64_t seconds = st.st_mtim.tv_sec;
-        int64_t nanoseconds = st.st_mtim.tv_nsec;
+        int64_t seconds = item.seconds;
+        int64_t nanoseconds = item.nanoseconds;
         if (scan.latestTime && seconds > *scan.latestTime) {
             seconds = *scan.latestTime;
             nanoseconds = 0;
         }
-        entry.size = st.st_size;
+        entry.size = item.size;
         entry.fileTime = UnixToFileTime(seconds, nanoseconds);
         files.push_back(std::move(entry));
     }
-    if (errno != 0)
-        return scan.Fail(folder, std::strerror(errno));
     auto byName = [](const GameEntry& a, const GameEntry& b) { return a.archiveName < b.archiveName; };
     std::sort(files.begin(), files.end(), byName);
     std::sort(folders.begin(), folders.end(), byName);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tools/varnok-pack/commands.h"
+#include "tools/varnok-pack/host_files.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ void Usage(FILE* out) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int RunVarnokPack(int argc, char** argv) {
     if (argc < 2) {
         Usage(stderr);
         return 2;
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
         if (!std::strcmp(argv[1], c.name))
             return c.run(argc - 1, argv + 1);
     }
+    // A folder dropped on the program.
+    if (argc == 2 && KindOf(argv[1]) == ItemKind::Folder)
+        return RunDroppedFolder(argv[1]);
     std::fprintf(stderr, "varnok-pack: unknown command '%s'\n", argv[1]);
     Usage(stderr);
     return 2;

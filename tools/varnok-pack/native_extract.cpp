@@ -1,11 +1,8 @@
 #include "tools/varnok-pack/native_extract.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cstring>
 
-#include "archive/filetime.h"
+#include "tools/varnok-pack/host_files.h"
 #include "tools/varnok-pack/sjis.h"
 
 std::optional<std::string> NativeExtractCallback::LinuxPath(const char* walkPath) const {
@@ -25,23 +22,17 @@ std::optional<std::string> NativeExtractCallback::LinuxPath(const char* walkPath
 }
 
 void NativeExtractCallback::CreateFolder(const char* path) {
+    std::string ignored;
     if (auto linuxPath = LinuxPath(path))
-        mkdir(linuxPath->c_str(), 0777);
+        MakeFolder(*linuxPath, ignored);
 }
 
 FILE* NativeExtractCallback::CreateOutputFile(const char* path) {
     auto linuxPath = LinuxPath(path);
-    return linuxPath ? std::fopen(linuxPath->c_str(), "wb") : nullptr;
+    return linuxPath ? OpenPath(*linuxPath, "wb") : nullptr;
 }
 
 void NativeExtractCallback::SetFileTime(const char* path, uint64_t fileTime) {
-    auto linuxPath = LinuxPath(path);
-    if (!linuxPath)
-        return;
-    UnixTime t = FileTimeToUnix(fileTime);
-    struct timespec times[2] = {};
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = static_cast<time_t>(t.seconds);
-    times[1].tv_nsec = t.nanoseconds;
-    utimensat(AT_FDCWD, linuxPath->c_str(), times, 0);
+    if (auto linuxPath = LinuxPath(path))
+        SetLastWriteTime(*linuxPath, fileTime);
 }

@@ -1,8 +1,6 @@
 #include "tools/varnok-pack/parallel_deflate.h"
 
-#include <fcntl.h>
 #include <libdeflate.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -10,22 +8,13 @@
 #include <cstring>
 #include <memory>
 
+#include "archive/stdio_file.h"
 #include "tools/varnok-pack/byte_buffer.h"
+#include "tools/varnok-pack/host_files.h"
 
 namespace {
 
 constexpr int64_t kWindow = 32768;
-
-struct Fd {
-    explicit Fd(int fd) : fd(fd) {}
-    ~Fd() {
-        if (fd >= 0)
-            close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int fd;
-};
 
 struct CompressorDeleter {
     void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
@@ -55,23 +44,16 @@ private:
 // Reads bytes [offset, offset + length) of a file; with `wholeFile`, also
 // checks that nothing follows them.
 std::string ReadRange(const std::string& path, int64_t offset, int64_t length, bool wholeFile, ByteBuffer& data) {
-    Fd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.fd < 0)
+    // Unbuffered: the reads go straight into the task's buffer.
+    UniqueFile file(OpenPath(path, "rb"));
+    if (!file || std::setvbuf(file.get(), nullptr, _IONBF, 0) != 0 || !SeekFile(file.get(), offset, SEEK_SET))
         return "'" + path + "': " + std::strerror(errno);
     unsigned char* buffer = data.Resize(static_cast<size_t>(length));
-    int64_t done = 0;
-    while (done < length) {
-        ssize_t n = pread(file.fd, buffer + done, static_cast<size_t>(length - done), offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return "'" + path + "': " + std::strerror(errno);
-        if (n == 0)
-            return "'" + path + "' got shorter while being packed";
-        done += n;
-    }
+    if (std::fread(buffer, 1, static_cast<size_t>(length), file.get()) != static_cast<size_t>(length))
+        return std::ferror(file.get()) ? "'" + path + "': " + std::strerror(errno)
+                                       : "'" + path + "' got shorter while being packed";
     char extra;
-    if (wholeFile && pread(file.fd, &extra, 1, offset + length) > 0)
+    if (wholeFile && std::fread(&extra, 1, 1, file.get()) > 0)
         return "'" + path + "' got longer while being packed";
     return {};
 }

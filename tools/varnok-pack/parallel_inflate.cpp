@@ -12,6 +12,7 @@
 
 #include "archive/stdio_file.h"
 #include "tools/varnok-pack/byte_buffer.h"
+#include "tools/varnok-pack/host_files.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ class Worker {
 public:
     Worker(const std::string& archivePath, ExtractCallback& output, int32_t wholeBufferLimit)
         : limit_(wholeBufferLimit),
-          archive_(std::fopen(archivePath.c_str(), "rb")),
+          archive_(OpenPath(archivePath, "rb")),
           decompressor_(libdeflate_alloc_decompressor()),
           output_(output),
           counting_(output) {}

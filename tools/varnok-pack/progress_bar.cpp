@@ -1,8 +1,9 @@
 #include "tools/varnok-pack/progress_bar.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+#include <string>
+
+#include "tools/varnok-pack/host_console.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ ProgressBar::ProgressBar(const char* verb, int64_t totalFiles, int64_t totalByte
     : verb_(verb),
       totalFiles_(totalFiles),
       totalBytes_(totalBytes),
-      active_(isatty(STDERR_FILENO) == 1),
+      active_(IsTerminal(stderr)),
       start_(std::chrono::steady_clock::now()),
       lastDraw_(start_) {}
 
@@ -38,15 +39,16 @@ void ProgressBar::Add(int64_t files, int64_t bytes) {
 }
 
 void ProgressBar::Draw() {
-    std::fprintf(stderr, "\r%s: %lld/%lld files  %.1f/%.1f MB  %.1f MB/s \033[K", verb_,
-                 static_cast<long long>(files_), static_cast<long long>(totalFiles_), Megabytes(bytes_),
-                 Megabytes(totalBytes_), MegabytesPerSecond(bytes_, Seconds()));
-    std::fflush(stderr);
+    char line[160];
+    std::snprintf(line, sizeof line, "%s: %lld/%lld files  %.1f/%.1f MB  %.1f MB/s ", verb_,
+                  static_cast<long long>(files_), static_cast<long long>(totalFiles_), Megabytes(bytes_),
+                  Megabytes(totalBytes_), MegabytesPerSecond(bytes_, Seconds()));
+    ShowStatusLine(stderr, line);
 }
 
 void ProgressBar::Finish() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (active_)
-        std::fputs("\r\033[K", stderr);
+        ClearStatusLine(stderr);
     active_ = false;
 }

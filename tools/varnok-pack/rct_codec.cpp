@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tools/varnok-pack/host_files.h"
+
 namespace {
 
 constexpr uint32_t kMaxCopy = kRctCountMax + kRctCopyLongMin;
@@ -117,7 +119,7 @@ uint32_t MatchLength(const std::vector<uint32_t>& px, size_t p, int64_t d) {
 class MemoryTarget final : public RctLoadCallback {
 public:
     explicit MemoryTarget(RctImage& image) : image_(image) {}
-    FILE* OpenFile(const char* name) override { return std::fopen(name, "rb"); }
+    FILE* OpenFile(const char* name) override { return OpenPath(name, "rb"); }
     bool RetryShortFile(const char*) override { return false; }
     unsigned char* CreatePixels(int32_t width, int32_t height, int32_t& stride) override {
         image_.width = width;

@@ -8,6 +8,9 @@
 #include <cstring>
 #include <memory>
 
+#include "archive/stdio_file.h"
+#include "tools/varnok-pack/host_files.h"
+
 namespace {
 
 // PNG's deflate through zlib at its best level: stb's own compressor is
@@ -59,6 +62,12 @@ const char* Extension(const char* path) {
     return dot && (!slash || dot > slash) ? dot + 1 : "";
 }
 
+void WriteBytes(void* context, void* data, int size) {
+    auto* out = static_cast<FILE*>(context);
+    if (std::fwrite(data, 1, static_cast<size_t>(size), out) != static_cast<size_t>(size))
+        std::fputc(EOF, out);
+}
+
 void AppendBytes(void* context, void* data, int size) {
     auto* out = static_cast<std::vector<unsigned char>*>(context);
     auto* bytes = static_cast<unsigned char*>(data);
@@ -66,7 +75,7 @@ void AppendBytes(void* context, void* data, int size) {
 }
 
 bool WritePpm(const char* path, const std::vector<unsigned char>& rgb, const RctImage& image) {
-    FILE* f = std::fopen(path, "wb");
+    FILE* f = OpenPath(path, "wb");
     if (!f)
         return false;
     bool ok = std::fprintf(f, "P6\n%d %d\n255\n", image.width, image.height) > 0 &&
@@ -74,13 +83,28 @@ bool WritePpm(const char* path, const std::vector<unsigned char>& rgb, const Rct
     return std::fclose(f) == 0 && ok;
 }
 
+// stb's own writers, into a file opened here (names are UTF-8 on every platform).
+bool WriteStb(const char* path, bool png, const std::vector<unsigned char>& rgb, const RctImage& image) {
+    UniqueFile f(OpenPath(path, "wb"));
+    if (!f)
+        return false;
+    bool ok = png ? stbi_write_png_to_func(WriteBytes, f.get(), image.width, image.height, 3, rgb.data(),
+                                           3 * image.width) != 0
+                  : stbi_write_bmp_to_func(WriteBytes, f.get(), image.width, image.height, 3, rgb.data()) != 0;
+    ok = ok && !std::ferror(f.get());
+    return std::fclose(f.release()) == 0 && ok;
+}
+
 }  // namespace
 
 bool ReadPictureFile(const char* path, RctImage& image, bool& droppedAlpha, std::string& error) {
     int width = 0, height = 0, channels = 0;
-    std::unique_ptr<unsigned char, StbFreer> rgb(stbi_load(path, &width, &height, &channels, 3));
+    UniqueFile file(OpenPath(path, "rb"));
+    std::unique_ptr<unsigned char, StbFreer> rgb(file ? stbi_load_from_file(file.get(), &width, &height, &channels, 3)
+                                                      : nullptr);
+
     if (!rgb) {
-        error = std::string("cannot read picture '") + path + "': " + stbi_failure_reason();
+        error = std::string("cannot read picture '") + path + "': " + (file ? stbi_failure_reason() : "can't fopen");
         return false;
     }
     image.width = width;
@@ -98,9 +122,7 @@ bool WritePictureFile(const char* path, const RctImage& image, std::string& erro
         return false;
     }
     std::vector<unsigned char> rgb = SwapRedBlue(image.bgr.data(), image.bgr.size());
-    bool ok = png   ? stbi_write_png(path, image.width, image.height, 3, rgb.data(), 3 * image.width) != 0
-              : bmp ? stbi_write_bmp(path, image.width, image.height, 3, rgb.data()) != 0
-                    : WritePpm(path, rgb, image);
+    bool ok = ppm ? WritePpm(path, rgb, image) : WriteStb(path, png, rgb, image);
     if (!ok)
         error = std::string("cannot write '") + path + "'";
     return ok;
