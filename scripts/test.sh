@@ -24,4 +24,6 @@ echo "=== test native"
 ctest --preset native -j "$jobs" || status=1
 echo "=== test win64 (Wine)"
 ctest --preset win64 || status=1
+echo "=== release zip"
+scripts/release.sh || status=1
 exit $status

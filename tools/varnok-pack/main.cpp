@@ -37,6 +37,10 @@ int RunVarnokPack(int argc, char** argv) {
         Usage(stderr);
         return 2;
     }
+    if (!std::strcmp(argv[1], "--version")) {
+        std::printf("varnok-pack %s\n", VARNOK_VERSION);
+        return 0;
+    }
     if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
         Usage(stdout);
         return 0;
