@@ -2,10 +2,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "tools/varnok-pack/cli.h"
 #include "tools/varnok-pack/commands.h"
 #include "tools/varnok-pack/env_report.h"
+#include "tools/varnok-pack/game_tree.h"
 
 namespace {
 
@@ -14,6 +17,7 @@ constexpr char kCommand[] = "env";
 constexpr char kHelp[] =
     "usage: varnok-pack env dump [--hex] FILE\n"
     "       varnok-pack env check [--game DIR] FILE\n"
+    "       varnok-pack env delfiles GAMEDIR\n"
     "\n"
     "Reads an install.env exactly as the installer does: the settings pass\n"
     "(the first 400 lines, up to [EOF]) and the section pass (the whole file).\n"
@@ -33,8 +37,16 @@ constexpr char kHelp[] =
     "than the installer keeps, settings past line 400, and (as an error) a\n"
     "section left open, with which the installer refuses to start.\n"
     "  --game DIR   also the files named by EXENAME, INSTREADMEFL and\n"
-    "               HELP_FILE, and UnInst.exe, that DIR lacks\n"
-    "Exit status of check: 0 clean, 1 warnings, 2 errors or a wrong command line.\n";
+    "               HELP_FILE that DIR lacks (and a note when it has no\n"
+    "               UnInst.exe, which pack then adds), [delfiles] and\n"
+    "               [delfiles_user] entries the uninstaller refuses, [delfiles]\n"
+    "               entries that match no file, and files no entry covers,\n"
+    "               which an uninstall would leave behind\n"
+    "Exit status of check: 0 clean, 1 warnings, 2 errors or a wrong command line.\n"
+    "\n"
+    "delfiles prints a [delfiles] section that lists every file of GAMEDIR,\n"
+    "in Shift-JIS with '\\' between levels and CR LF line ends, ready to be\n"
+    "pasted into install.env. Exit status: 0, 1 when GAMEDIR cannot be read.\n";
 
 struct EnvOptions {
     bool hex = false;
@@ -70,6 +82,23 @@ int ParseOptions(bool dump, int argc, char** argv, EnvOptions& options) {
     return -1;
 }
 
+// The section in the bytes install.env holds; fwrite keeps them as they are.
+int PrintDelFiles(int argc, char** argv) {
+    if (argc != 3)
+        return UsageError(kCommand, "delfiles expects one GAMEDIR");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(argv[2], ec)) {
+        PrintError(kCommand, "'%s' is not a folder", argv[2]);
+        return kExitFailure;
+    }
+    std::string text = "[delfiles]\r\n";
+    for (const std::string& file : ListTree(GameFolderLister(argv[2])).files)
+        text += file + "\r\n";
+    text += "-\r\n";
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunEnv(int argc, char** argv) {
@@ -77,9 +106,11 @@ int RunEnv(int argc, char** argv) {
         std::printf("%s", kHelp);
         return kExitOk;
     }
+    if (argc >= 2 && !std::strcmp(argv[1], "delfiles"))
+        return PrintDelFiles(argc, argv);
     bool dump = argc >= 2 && !std::strcmp(argv[1], "dump");
     if (argc < 2 || (!dump && std::strcmp(argv[1], "check") != 0))
-        return UsageError(kCommand, "expects 'dump' or 'check'");
+        return UsageError(kCommand, "expects 'dump', 'check' or 'delfiles'");
     EnvOptions options;
     if (int exit = ParseOptions(dump, argc - 1, argv + 1, options); exit >= 0)
         return exit;

@@ -7,12 +7,14 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "shell/mbtext.h"
 #include "tools/varnok-pack/cli.h"
 #include "tools/varnok-pack/env_report.h"
+#include "tools/varnok-pack/game_tree.h"
 #include "tools/varnok-pack/sjis.h"
 
 namespace {
@@ -31,14 +33,21 @@ public:
         });
         for (const Item& i : items_) {
             std::string where = i.line > 0 ? path_ + ":" + std::to_string(i.line) : path_;
-            std::fprintf(out, "%s: %s: %s\n", where.c_str(), i.kind == kEnvErrors ? "error" : "warning",
-                         i.text.c_str());
+            const char* kind = i.note ? "note" : i.kind == kEnvErrors ? "error" : "warning";
+            std::fprintf(out, "%s: %s: %s\n", where.c_str(), kind, i.text.c_str());
         }
     }
     void Warn(int line, const char* format, ...) __attribute__((format(printf, 3, 4))) {
         va_list args;
         va_start(args, format);
         Add(line, kEnvWarnings, format, args);
+        va_end(args);
+    }
+    // Information that leaves the verdict as it is.
+    void Note(int line, const char* format, ...) __attribute__((format(printf, 3, 4))) {
+        va_list args;
+        va_start(args, format);
+        Add(line, kEnvClean, format, args, true);
         va_end(args);
     }
     void Error(int line, const char* format, ...) __attribute__((format(printf, 3, 4))) {
@@ -54,11 +63,12 @@ private:
         int line;
         EnvVerdict kind;
         std::string text;
+        bool note;
     };
-    void Add(int line, EnvVerdict kind, const char* format, va_list args) {
+    void Add(int line, EnvVerdict kind, const char* format, va_list args, bool note = false) {
         char text[2048];
         std::vsnprintf(text, sizeof text, format, args);
-        items_.push_back({line, kind, text});
+        items_.push_back({line, kind, text, note});
         verdict_ = std::max(verdict_, kind);
     }
     std::string path_;
@@ -249,7 +259,57 @@ void CheckGameFiles(const EnvParse& env, const std::string& gameDir, Findings& f
     if (const SettingEntry* help = FirstEntry("HELP_FILE"); help && help->value[0] != '-')
         RequireGameFile(env, gameDir, "HELP_FILE", help->value, f);
     if (!GameFileExists(gameDir, "UnInst.exe"))
-        f.Warn(0, "%s has no UnInst.exe, which the uninstall entry and its shortcut point at", gameDir.c_str());
+        f.Note(0, "%s has no UnInst.exe; pack adds the system's own uninstaller", gameDir.c_str());
+}
+
+// Shown one by one up to this many; a game without [delfiles] would
+// otherwise print its whole file list.
+constexpr size_t kUncoveredShown = 20;
+
+// What an uninstall would do with the game's files: refused entries,
+// [delfiles] entries that match nothing, files no entry covers.
+void CheckDelFiles(const EnvParse& env, const std::string& gameDir, Findings& f) {
+    // The game as installed: with the UnInst.exe that pack adds when it has none.
+    FolderLister list = [folder = GameFolderLister(gameDir), added = !GameFileExists(gameDir, "UnInst.exe")](
+                            const std::string& at, std::vector<FolderItem>& items) {
+        bool ok = folder(at, items);
+        if (ok && added && at.empty())
+            items.push_back({"UnInst.exe", false});
+        return ok;
+    };
+    RemovalPlan plan;
+    const struct {
+        int state;
+        const SectionLine* lines;
+    } sections[] = {{kDelFilesSection, DelFilesList}, {kDelFilesUserSection, DelFilesUserList}};
+    for (const auto& section : sections) {
+        std::vector<int> lines = SectionEntryLines(env, section.state);
+        size_t index = 0;
+        for (const SectionLine* line = section.lines; line; line = line->next, ++index) {
+            int at = index < lines.size() ? lines[index] : 0;
+            char entry[kDelPathSize];
+            DelEntryVerdict verdict = ParseDelEntry(line->text, entry);
+            if (verdict != DelEntryVerdict::Ok && verdict != DelEntryVerdict::Blank)
+                f.Warn(at, "[%s] entry '%s' is refused (%s); the uninstaller skips it", SectionName(section.state),
+                       ShowName(line->text).c_str(), DescribeDelVerdict(verdict));
+            else if (verdict == DelEntryVerdict::Ok && section.state == kDelFilesSection &&
+                     MatchDelEntry(entry, list).empty())
+                f.Warn(at, "[delfiles] entry '%s' matches no file of %s", ShowName(entry).c_str(), gameDir.c_str());
+        }
+        AddSectionToPlan(section.lines, list, plan);
+    }
+    std::set<std::string> covered(plan.files.begin(), plan.files.end());
+    std::vector<std::string> left;
+    for (const std::string& file : ListTree(list).files) {
+        // The uninstaller removes its own program whatever the entries say.
+        if (!covered.count(file) && strcasecmp(file.c_str(), "UnInst.exe") != 0)
+            left.push_back(file);
+    }
+    for (size_t i = 0; i < left.size() && i < kUncoveredShown; ++i)
+        f.Warn(0, "'%s' is in no [delfiles] entry: an uninstall would leave it behind", ShowName(left[i]).c_str());
+    if (left.size() > kUncoveredShown)
+        f.Warn(0, "%zu more files are in no [delfiles] entry; 'varnok-pack env delfiles %s' lists every file",
+               left.size() - kUncoveredShown, gameDir.c_str());
 }
 
 void CheckFile(const EnvParse& env, const char* gameDir, Findings& f) {
@@ -257,8 +317,10 @@ void CheckFile(const EnvParse& env, const char* gameDir, Findings& f) {
     CheckEntries(env, f);
     CheckLineLimit(env, f);
     CheckSections(env, f);
-    if (gameDir)
+    if (gameDir) {
         CheckGameFiles(env, gameDir, f);
+        CheckDelFiles(env, gameDir, f);
+    }
 }
 
 }  // namespace

@@ -48,6 +48,21 @@ int SetupRank(const std::string& name) {
     return ContainsNoCase(name.c_str(), ".txt") ? 2 : 3;
 }
 
+// Size and capped time of a plain file.
+bool DescribeFile(Scan& scan, const struct stat& st, GameEntry& entry) {
+    if (st.st_size > INT32_MAX)
+        return scan.Fail(entry.path, "2 GiB or larger; the installer cannot hold it");
+    int64_t seconds = st.st_mtim.tv_sec;
+    int64_t nanoseconds = st.st_mtim.tv_nsec;
+    if (scan.latestTime && seconds > *scan.latestTime) {
+        seconds = *scan.latestTime;
+        nanoseconds = 0;
+    }
+    entry.size = st.st_size;
+    entry.fileTime = UnixToFileTime(seconds, nanoseconds);
+    return true;
+}
+
 // One level of a folder: its files and its subfolders, each sorted.
 bool ReadLevel(Scan& scan, const std::string& folder, const std::string& prefix, std::vector<GameEntry>& files,
                std::vector<GameEntry>& folders) {
@@ -79,16 +94,8 @@ bool ReadLevel(Scan& scan, const std::string& folder, const std::string& prefix,
             folders.push_back(std::move(entry));
             continue;
         }
-        if (st.st_size > INT32_MAX)
-            return scan.Fail(entry.path, "2 GiB or larger; the installer cannot hold it");
-        int64_t seconds = st.st_mtim.tv_sec;
-        int64_t nanoseconds = st.st_mtim.tv_nsec;
-        if (scan.latestTime && seconds > *scan.latestTime) {
-            seconds = *scan.latestTime;
-            nanoseconds = 0;
-        }
-        entry.size = st.st_size;
-        entry.fileTime = UnixToFileTime(seconds, nanoseconds);
+        if (!DescribeFile(scan, st, entry))
+            return false;
         files.push_back(std::move(entry));
     }
     if (errno != 0)
@@ -133,4 +140,29 @@ bool ScanGameFolder(const std::string& folder, std::optional<int64_t> latestTime
         return scan.Fail(folder, std::string("no ") + (hasEnv ? "insttscr.rct" : "install.env") + " at its top level");
     entries = std::move(files);
     return AddFolders(scan, folders);
+}
+
+bool AddTopLevelFile(const std::string& path, const std::string& archiveName, std::optional<int64_t> latestTime,
+                     std::vector<GameEntry>& entries, std::string& error) {
+    std::vector<GameEntry> unused;
+    Scan scan{latestTime, unused, error};
+    GameEntry entry;
+    entry.archiveName = archiveName;
+    entry.path = path;
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return scan.Fail(path, std::strerror(errno));
+    if (!S_ISREG(st.st_mode))
+        return scan.Fail(path, "not a file");
+    if (!DescribeFile(scan, st, entry))
+        return false;
+    auto isTopLevelFile = [](const GameEntry& e) {
+        return !e.IsFolder() && e.archiveName.find('\\') == std::string::npos;
+    };
+    auto at = std::find_if(entries.begin(), entries.end(), [&](const GameEntry& e) {
+        return !isTopLevelFile(e) || std::make_pair(SetupRank(e.archiveName), e.archiveName) >
+                                         std::make_pair(SetupRank(archiveName), archiveName);
+    });
+    entries.insert(at, std::move(entry));
+    return true;
 }
