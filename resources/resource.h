@@ -9,3 +9,8 @@
 #define IDT_COPY_FILE_NAME 1012
 #define IDP_COPY_TOTAL 1019
 #define IDA_COPY_ANIMATION 1020
+
+// UNINSTALL: the uninstaller's question, carried by the installer as well.
+#define IDT_UNINSTALL_TITLE 1000
+#define IDT_UNINSTALL_FOLDER 1001
+#define IDX_UNINSTALL_SAVES 1007

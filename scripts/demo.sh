@@ -1,6 +1,7 @@
 #!/bin/bash
 # The main job on the bundled demo game: installs what is missing, builds
-# varnok-pack, the installer and the demo's own programs, packs the demo game
+# varnok-pack, the installer, the uninstaller and the demo's game program,
+# packs the demo game
 # into out/demo/setup.exe (the shipped 32-bit installer), lists and verifies
 # it, then starts the same game packed behind the 64-bit build of the
 # installer under Wine (this machine's Wine runs 64-bit programs only).
@@ -27,15 +28,16 @@ build() {  # preset folder targets...
     cmake --build "$dir" -j "$jobs" --target "$@"
 }
 build native "$native" varnok-pack
-build win32 "$win32" Pelladrover varnok_demo uninst_demo
-build win64 "$win64" Pelladrover
+build win32 "$win32" Pelladrover UnInst varnok_demo
+build win64 "$win64" Pelladrover UnInst
 pack=$native/tools/varnok-pack/varnok-pack
 
-# The game folder as shipped: the data of demo/game and its two programs.
+# The game folder as shipped: the data of demo/game and its program; pack
+# adds the UnInst.exe built beside each stub.
 rm -rf "$out"
 mkdir -p "$out"
 cp -r demo/game "$out/game"
-cp "$win32/demo/programs/varnok.exe" "$win32/demo/programs/UnInst.exe" "$out/game/"
+cp "$win32/demo/programs/varnok.exe" "$out/game/"
 
 echo "=== pack the demo game"
 "$pack" pack --stub "$win32/Pelladrover.exe" -o "$out/setup.exe" "$out/game"

@@ -56,3 +56,24 @@ cp "$out/damaged.exe" "$(case_dir renamed-sound-arc)/other.exe"
 cp "$out/game.arc" "$out/renamed-sound-arc/instdat.arc"
 # An instdat.arc in the current folder only is not the program's.
 cp "$out/damaged.arc" "$(case_dir current-folder)/instdat.arc"
+
+# The uninstaller's game, packed with the UnInst.exe beside the stub and
+# extracted as an install lays it out. Its [delfiles] holds two hostile
+# entries; データ\曲.mml is a Japanese name (Shift-JIS in install.env).
+ugame=$out/uninstall-src
+mkdir -p "$ugame/data" "$ugame/データ"
+printf 'TITLEBAR\tE2E_UNINSTALL\r\nREG_GLOBAL\tVarnokE2E\r\nREG_LOCAL\tUninstall\r\nINI_FILE\tvarnok_e2e_uninstall.ini\r\nINI_SECTION\tPath\r\nINST_GROUP\tE2E_MAKER\r\nINSTREADMEFL\treadme.txt\r\n[EOF]\r\n' > "$ugame/install.env"
+printf '[delfiles]\r\ninstall.env\r\ninsttscr.rct\r\nreadme.txt\r\nvarnok.exe\r\nUnInst.exe\r\ndata\\*.dat\r\n\203\146\201\133\203\136\\\213\310.mml\r\n..\\outside.txt\r\nC:\\x.txt\r\n-\r\n' >> "$ugame/install.env"
+printf '[delfiles_user]\r\nsave\\*.sav\r\n-\r\n[ini]\r\nInstallPath=REP_INSTALL\r\n-\r\n[reg]\r\n"InstallPath"="REP_INSTALL"\r\n"Title"="E2E"\r\n-\r\n' >> "$ugame/install.env"
+cp "$here/../../demo/game/insttscr.rct" "$ugame/insttscr.rct"
+printf 'readme\r\n' > "$ugame/readme.txt"
+printf 'program' > "$ugame/varnok.exe"
+printf 'a' > "$ugame/data/a.dat"
+printf 'b' > "$ugame/data/b.dat"
+printf 'music' > "$ugame/データ/曲.mml"
+"$pack" pack --stub "$stub" -o "$out/uninstall.exe" "$ugame" >/dev/null 2>&1
+"$pack" extract "$out/uninstall.exe" "$out/uninstall-game" >/dev/null
+if [ ! -f "$out/uninstall-game/UnInst.exe" ]; then
+    echo "make-installers: pack added no UnInst.exe (build the UnInst target beside $stub)" >&2
+    exit 1
+fi

@@ -63,8 +63,8 @@ HWND BoxStatic(HWND box, bool icon) {
 
 }  // namespace
 
-TestProcess::TestProcess(const std::string& program, const std::string& folder) {
-    std::string commandLine = "\"" + program + "\"";
+TestProcess::TestProcess(const std::string& program, const std::string& folder, const std::string& arguments) {
+    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
     STARTUPINFOA startup = {};
@@ -141,6 +141,20 @@ HICON MessageBoxIcon(HWND box) {
 void PressButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
+
+void SetCheckBox(HWND dialog, int id, bool checked) {
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0,
+                        SMTO_ABORTIFHUNG, 5000, &unused);
+}
+
+bool IsCheckBoxChecked(HWND dialog, int id) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+    return state == BST_CHECKED;
+}
+
+std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 // Another process may hold the clipboard open for a moment.
 bool OpenClipboardSoon() {

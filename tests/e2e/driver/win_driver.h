@@ -12,9 +12,10 @@
 
 class TestProcess {
 public:
-    // Starts the program (its path quoted as the whole command line) in
-    // `folder`, or in the caller's current folder when that is empty.
-    explicit TestProcess(const std::string& program, const std::string& folder = "");
+    // Starts the program (its path quoted, then the arguments) in `folder`,
+    // or in the caller's current folder when that is empty.
+    explicit TestProcess(const std::string& program, const std::string& folder = "",
+                         const std::string& arguments = "");
     ~TestProcess();  // ends the process if it still runs
     TestProcess(const TestProcess&) = delete;
     TestProcess& operator=(const TestProcess&) = delete;
@@ -44,6 +45,11 @@ std::vector<int> MessageBoxButtons(HWND box);
 HICON MessageBoxIcon(HWND box);
 // Clicks the button with this control id, posted so that it never blocks.
 void PressButton(HWND dialog, int id);
+// A check box's state, set and read across processes.
+void SetCheckBox(HWND dialog, int id, bool checked);
+bool IsCheckBoxChecked(HWND dialog, int id);
+// The text of a dialog's control.
+std::string ControlText(HWND dialog, int id);
 
 // CF_TEXT on the clipboard (empty when there is none); SetClipboardText replaces it.
 std::string ClipboardText();
