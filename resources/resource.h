@@ -23,3 +23,8 @@
 #define IDB_MENU_SLOT6 1006
 #define IDB_MENU_SLOT7 1007
 #define IDB_MENU_SLOT8 1008
+
+// MAKESHORTCUT: the desktop-link box. ENDINSTALL_*: the readme and run boxes.
+#define IDX_DESKTOP_SHORTCUT 1007
+#define IDX_END_README 1007
+#define IDX_END_RUN 1009
