@@ -30,8 +30,12 @@ trap 'wine_session_stop; rm -rf "$work"' EXIT
 
 layout() {  # NAME [DIRECTX]: packs $work/game into $work/NAME/setup.exe and photographs it
     mkdir -p "$work/$1"
-    # The demo game without its two programs: pack warns about them, rightly.
-    "$pack" pack --stub "$stub" -o "$work/$1/setup.exe" "$work/game" >/dev/null 2>&1
+    # The demo game without its two programs: pack warns about them, rightly,
+    # so its output is shown only when it fails.
+    if ! "$pack" pack --stub "$stub" -o "$work/$1/setup.exe" "$work/game" >"$work/pack.log" 2>&1; then
+        cat "$work/pack.log" >&2
+        exit 1
+    fi
     if [ "${2:-}" = directx ]; then
         mkdir -p "$work/$1/DirectX"
     fi
