@@ -150,8 +150,9 @@ void ExpectPayload(const std::string& game, const std::string& installFolder, co
         auto it = installed.find(name);
         ASSERT_NE(it, installed.end()) << name;
         EXPECT_TRUE(it->second.content == state.content) << name;
-        if (state.content != "<folder>")
+        if (state.content != "<folder>") {
             EXPECT_EQ(it->second.time, kStoredTime) << name;
+        }
     }
 }
 
