@@ -1,6 +1,6 @@
 // Resource ids shared by the .rc file and the code, named by kind:
-// IDI_ icon, IDA_ animation control, IDB_ push button, IDP_ progress bar,
-// IDT_ static text.
+// IDI_ icon, IDA_ animation control, IDB_ push button, IDE_ edit field,
+// IDP_ progress bar, IDT_ static text, IDX_ check box.
 #pragma once
 
 #define IDI_VARNOK 104
@@ -28,3 +28,7 @@
 #define IDX_DESKTOP_SHORTCUT 1007
 #define IDX_END_README 1007
 #define IDX_END_RUN 1009
+
+// SETUP: the destination folder.
+#define IDE_SETUP_FOLDER 1000
+#define IDB_SETUP_BROWSE 1021

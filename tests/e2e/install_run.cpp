@@ -2,7 +2,6 @@
 
 namespace {
 
-constexpr DWORD kPollMs = 50;
 constexpr DWORD kExitTimeoutMs = 60000;
 // "インストール"
 constexpr char kInstallButtonText[] = "\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b";
@@ -10,36 +9,6 @@ constexpr int kFolderEditId = 1000;
 constexpr int kShortcutBoxId = 1007;
 constexpr int kEndReadmeBoxId = 1007;
 constexpr int kEndRunBoxId = 1009;
-
-struct DialogSearch {
-    DWORD processId;
-    std::string title;
-    HWND except;
-    HWND found;
-};
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<DialogSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && window != search->except && IsWindowVisible(window) &&
-        ClassName(window) == "#32770" && WindowText(window) == search->title) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForTitled(DWORD processId, const std::string& title, HWND except, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        DialogSearch search = {processId, title, except, nullptr};
-        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found || GetTickCount() - start > timeoutMs)
-            return search.found;
-        Sleep(kPollMs);
-    }
-}
 
 HWND ButtonWithText(HWND dialog, const std::string& text) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -73,8 +42,9 @@ bool Launcher::PressInstall() {
 void Launcher::PressExit() { PressButton(menu_, 1000); }
 
 std::string Launcher::AnswerBox(int button, std::vector<int>* buttons) {
-    HWND box = WaitForTitled(process_.Id(), WindowText(menu_), menu_, kStepTimeoutMs);
-    if (!box)
+    // Message boxes are owned by the launcher and carry its caption.
+    HWND box = WaitForOwnedDialog(menu_, kStepTimeoutMs);
+    if (!box || WindowText(box) != WindowText(menu_))
         return "";
     // The text static may be filled just after the box shows.
     Sleep(100);
@@ -82,14 +52,13 @@ std::string Launcher::AnswerBox(int button, std::vector<int>* buttons) {
     if (buttons)
         *buttons = MessageBoxButtons(box);
     PressButton(box, button);
-    // Wait until it has gone, so the next search cannot find it again.
-    for (DWORD start = GetTickCount(); IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < 5000;)
-        Sleep(kPollMs);
+    // Gone before the next search, which must not find it again.
+    WaitUntilGone(box, kStepTimeoutMs);
     return text;
 }
 
 HWND Launcher::WaitForDialog(const char* title, DWORD timeoutMs) {
-    return WaitForTitled(process_.Id(), title, nullptr, timeoutMs);
+    return ::WaitForDialog(process_.Id(), title, timeoutMs);
 }
 
 bool SubmitSetup(Launcher& launcher, const std::string& folder, std::string* proposed) {
@@ -100,7 +69,7 @@ bool SubmitSetup(Launcher& launcher, const std::string& folder, std::string* pro
     if (proposed)
         *proposed = WindowText(edit);
     if (!folder.empty())
-        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+        SetControlText(setup, kFolderEditId, folder);
     PressButton(setup, IDOK);
     return true;
 }

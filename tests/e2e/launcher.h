@@ -16,7 +16,7 @@ constexpr int kMenuSlots = 9;
 // Waits for the launcher titled `windowTitle` and presses its exit button
 // (slot 0); false when no launcher came up.
 inline bool PressLauncherExit(const TestProcess& installer, const std::string& windowTitle, DWORD timeoutMs) {
-    HWND menu = WaitForDialog(installer.Id(), windowTitle, timeoutMs);
+    HWND menu = WaitForDialog(installer.Id(), windowTitle.c_str(), timeoutMs);
     if (!menu)
         return false;
     PressButton(menu, kMenuSlotIdBase);

@@ -149,7 +149,7 @@ protected:
         std::string path = Fixture(program);
         installer_ = std::make_unique<TestProcess>(path, path.substr(0, path.rfind('\\')));
         EXPECT_TRUE(installer_->Started()) << path;
-        HWND menu = WaitForDialog(installer_->Id(), titleBar + STARTUP_SUFFIX, kRunTimeoutMs);
+        HWND menu = WaitForDialog(installer_->Id(), (titleBar + STARTUP_SUFFIX).c_str(), kRunTimeoutMs);
         EXPECT_NE(menu, nullptr) << "no launcher; exit code " << installer_->WaitForExit(0);
         if (!menu)
             return nullptr;
