@@ -35,6 +35,15 @@ HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs);
 // A message box (a dialog holding a text static) of the process.
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs);
 
+// A visible dialog of the process with this caption; nullptr when none showed up.
+HWND WaitForDialog(DWORD processId, const char* caption, DWORD timeoutMs);
+// A visible dialog owned by the window (a picker over its dialog, say).
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs);
+// Replaces the text of a dialog's control (an edit field, say).
+void SetControlText(HWND dialog, int id, const std::string& text);
+// Waits until the window is destroyed or hidden; false when it outlived the timeout.
+bool WaitUntilGone(HWND window, DWORD timeoutMs);
+
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 // The text shown in a message box.
@@ -45,6 +54,21 @@ std::vector<int> MessageBoxButtons(HWND box);
 HICON MessageBoxIcon(HWND box);
 // Clicks the button with this control id, posted so that it never blocks.
 void PressButton(HWND dialog, int id);
+// Posts a key press (down and up) to the window, as the keyboard would.
+void PressKey(HWND window, int virtualKey);
+// Posts the click of the window's close box.
+void PressCloseBox(HWND window);
+
+// What the screen shows in a window's client area, read from the screen so
+// that another process's window can be seen.
+struct ClientCapture {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> pixels;  // row by row, top first
+    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+ClientCapture CaptureClient(HWND window);
+
 // A check box's state, set and read across processes.
 void SetCheckBox(HWND dialog, int id, bool checked);
 bool IsCheckBoxChecked(HWND dialog, int id);
@@ -64,6 +88,11 @@ struct SeenBox {
     std::vector<int> buttons;  // as MessageBoxButtons gives them
     HICON icon = nullptr;      // as MessageBoxIcon gives it
 };
+
+// Waits for the next message box of the process, notes what it shows, runs
+// onSeen, presses the button and waits for the box to go; found is false
+// when no box came.
+SeenBox AnswerMessageBox(DWORD processId, int button, const std::function<void(const SeenBox&)>& onSeen = nullptr);
 
 // Answers the next message box of this process with a button, from a thread
 // of its own, while the test's thread sits inside the box. `onSeen` runs on
