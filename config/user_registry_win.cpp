@@ -9,30 +9,26 @@
 #include "config/transfer.h"
 #include "config/user_registry.h"
 #include "shell/mbtext.h"
+#include "shell/win_handles.h"
 
 namespace {
 
 constexpr size_t kKeyPathSize = 512;
 constexpr DWORD kDataSize = 512;
 
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using OwnedKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
 // "Software\\<global>\\<local>"; both values hold at most 127 bytes, so it fits.
 void FormatKeyPath(char (&path)[kKeyPathSize], const char* global, const char* local) {
     std::snprintf(path, sizeof path, "Software\\%s\\%s", global, local);
 }
 
-OwnedKey CreateKey(HKEY root, const char* global, const char* local) {
+UniqueKey CreateKey(HKEY root, const char* global, const char* local) {
     char path[kKeyPathSize];
     FormatKeyPath(path, global, local);
     HKEY key = nullptr;
     char emptyClass[] = "";
     if (RegCreateKeyExA(root, path, 0, emptyClass, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return nullptr;
-    return OwnedKey(key);
+    return UniqueKey(key);
 }
 
 }  // namespace
@@ -46,7 +42,7 @@ int ReadUserString(const char* global, const char* local, const char* valueName,
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS)
         return -1;
-    OwnedKey key(opened);
+    UniqueKey key(opened);
     // One byte beyond what the query may fill: stored text need not end in a NUL.
     BYTE data[kDataSize + 1];
     DWORD size = kDataSize, type = 0;
@@ -65,7 +61,7 @@ int ReadUserInt(const char* global, const char* local, const char* valueName, in
 }
 
 int WriteUserString(const char* global, const char* local, const char* valueName, const char* data) {
-    OwnedKey key = CreateKey(HKEY_CURRENT_USER, global, local);
+    UniqueKey key = CreateKey(HKEY_CURRENT_USER, global, local);
     if (!key)
         return -1;
     auto size = static_cast<DWORD>(std::strlen(data) + 1);

@@ -27,6 +27,10 @@ struct LinkSettings {
     const char* readmeFile;   // INSTREADMEFL, else HELP_FILE, else ""
 };
 
+// The settings from the setting table; the readme texts go into the
+// caller's buffers (INSTREADMEFL wins over HELP_FILE).
+LinkSettings CurrentLinkSettings(char (&readmeLabel)[kPathSize], char (&readmeFile)[kPathSize]);
+
 // One link. `fits` is false when its file or target path would not fit in
 // a 260-byte path: such a link is not made (it counts as a failed link),
 // its texts are never cut.

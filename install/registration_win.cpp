@@ -10,13 +10,9 @@
 #include "config/setting_table.h"
 #include "install/link_plan.h"
 #include "install/registration_plan.h"
+#include "shell/win_handles.h"
 
 namespace {
-
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 UniqueKey CreateMachineKey(const char* name) {
     HKEY key = nullptr;

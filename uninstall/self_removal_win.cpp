@@ -5,14 +5,10 @@
 #include <memory>
 
 #include "shell/mbtext.h"
+#include "shell/win_handles.h"
 #include "uninstall/self_removal.h"
 
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
 constexpr DWORD kOriginalEndWaitMs = 60000;
 // The loader may hold the ended program's file a moment longer.

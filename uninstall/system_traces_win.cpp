@@ -1,22 +1,18 @@
 #include <windows.h>
 
-#include <shlobj.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "config/section_lists.h"
 #include "config/setting_table.h"
+#include "install/link_plan.h"
+#include "install/shortcuts.h"
+#include "shell/win_handles.h"
 #include "uninstall/installer_traces.h"
 #include "uninstall/uninstall_run.h"
 
 namespace {
-
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 UniqueKey OpenKey(HKEY root, const std::string& name) {
     HKEY key = nullptr;
@@ -36,42 +32,31 @@ void DeleteKeyIfEmpty(HKEY root, const std::string& name) {
         RegDeleteKeyA(root, name.c_str());
 }
 
-// The installer's rule: the all-users folders from Windows Vista on, the
-// user's own before.
-bool IsVistaOrLater() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    bool known = GetVersionExA(&version);
-#pragma GCC diagnostic pop
-    return known && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 6;
-}
-
 std::string SpecialFolder(int csidl) {
     char path[MAX_PATH];
-    return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
+    return GetSpecialFolderPath(nullptr, csidl, path) ? path : "";
 }
 
-void RemoveLinks() {
+void RemoveLinks(const std::string& installFolder) {
     bool vista = IsVistaOrLater();
-    LinkTraces links = InstalledLinks(SpecialFolder(vista ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS),
-                                      SpecialFolder(vista ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY));
+    LinkTraces links = InstalledLinks(SpecialFolder(ProgramsFolderId(vista)), SpecialFolder(DesktopFolderId(vista)),
+                                      installFolder);
     for (const std::string& file : links.files)
         DeleteFileA(file.c_str());
     for (const std::string& folder : links.folders)
         RemoveDirectoryA(folder.c_str());
 }
 
-void RemoveRegistryValues() {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKeyName().c_str());
+void RemoveRegistryValues(const std::string& installFolder) {
+    if (std::string uninstallKey = UninstallKeyName(); !uninstallKey.empty())
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, uninstallKey.c_str());
     // The installer's administrator probe made this one, empty.
     DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, GameKeyName());
     DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, GameKeyParentName());
     if (GetRegGlobal()[0] == '-')
         return;
     if (UniqueKey key = OpenKey(HKEY_CURRENT_USER, GameKeyName())) {
-        for (const std::string& name : RegValueNames(RegList))
+        for (const std::string& name : RegValueNames(RegList, installFolder))
             RegDeleteValueA(key.get(), name.c_str());
     }
     DeleteKeyIfEmpty(HKEY_CURRENT_USER, GameKeyName());
@@ -99,12 +84,12 @@ bool HoldsNothing(const std::string& path) {
     return c == EOF;
 }
 
-void RemoveIniKeys() {
+void RemoveIniKeys(const std::string& installFolder) {
     const char* file = GetIniFile();
     if (file[0] == '-')
         return;
     const char* section = GetIniSection();
-    for (const std::string& key : IniKeys(IniList))
+    for (const std::string& key : IniKeys(IniList, installFolder))
         WritePrivateProfileStringA(section, key.c_str(), nullptr, file);
     char rest[2];
     if (GetPrivateProfileSectionA(section, rest, sizeof rest, file) == 0)
@@ -118,8 +103,8 @@ void RemoveIniKeys() {
 
 }  // namespace
 
-void RemoveSystemTraces() {
-    RemoveLinks();
-    RemoveRegistryValues();
-    RemoveIniKeys();
+void RemoveSystemTraces(const std::string& installFolder) {
+    RemoveLinks(installFolder);
+    RemoveRegistryValues(installFolder);
+    RemoveIniKeys(installFolder);
 }

@@ -21,6 +21,6 @@ struct UninstallOutcome {
 // top level, which is left for the finisher to remove.
 UninstallOutcome RunUninstall(const std::string& folder, const std::string& self, const UninstallChoice& choice);
 
-// The links, the uninstall key, the [reg] values and [ini] keys, and the
-// keys left empty. Failures are silent: what is gone is gone.
-void RemoveSystemTraces();
+// The links, the uninstall key, the [reg] values and [ini] keys of the game
+// installed in `folder`, and the keys left empty. Failures are silent.
+void RemoveSystemTraces(const std::string& folder);

@@ -72,7 +72,7 @@ UninstallOutcome RunUninstall(const std::string& folder, const std::string& self
         if (!RemoveWithRetry(JoinLevels(folder, file), choice))
             outcome.failed.push_back(file);
     }
-    RemoveSystemTraces();
+    RemoveSystemTraces(folder);
 
     TreeListing tree = ListTree(list);
     for (const std::string& sub : tree.folders)
