@@ -27,11 +27,11 @@ inline std::string TempPath() {
     return temp;
 }
 
-// The WorkFolders present under the temp path.
-inline std::set<std::string> WorkFolders() {
+// The names that a FindFirstFile pattern matches.
+inline std::set<std::string> NamesMatching(const std::string& pattern) {
     std::set<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE scan = FindFirstFileA((TempPath() + "VezuDURuvedarOvurod_*").c_str(), &found);
+    HANDLE scan = FindFirstFileA(pattern.c_str(), &found);
     if (scan == INVALID_HANDLE_VALUE)
         return names;
     do
@@ -40,6 +40,9 @@ inline std::set<std::string> WorkFolders() {
     FindClose(scan);
     return names;
 }
+
+// The WorkFolders present under the temp path.
+inline std::set<std::string> WorkFolders() { return NamesMatching(TempPath() + "VezuDURuvedarOvurod_*"); }
 
 // Deletes the plain files and the folder of every WorkFolder that is not in
 // `before` (those left by a run that ended without removing its own);

@@ -8,11 +8,13 @@
 
 #include <shlobj.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/driver/win_driver.h"
 #include "tests/e2e/e2e_paths.h"
+#include "tests/win/temp_folder.h"
 
 namespace {
 
@@ -37,15 +39,6 @@ constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\
 constexpr char kGameKey[] = "Software\\VarnokE2E\\Uninstall";
 constexpr char kIniFile[] = "varnok_e2e_uninstall.ini";
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void WriteText(const std::string& path, const std::string& text) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(f);
-}
-
 void CopyTree(const std::string& from, const std::string& to) {
     CreateDirectoryA(to.c_str(), nullptr);
     WIN32_FIND_DATAA found;
@@ -62,22 +55,6 @@ void CopyTree(const std::string& from, const std::string& to) {
             CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
     } while (FindNextFileA(scan, &found));
     FindClose(scan);
-}
-
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE scan = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (scan != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string child = path + "\\" + name;
-            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveTree(child) : void(DeleteFileA(child.c_str()));
-        } while (FindNextFileA(scan, &found));
-        FindClose(scan);
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
 std::string SpecialFolder(int csidl) {
@@ -103,24 +80,14 @@ void SetString(HKEY root, const char* keyName, const char* name, const std::stri
     RegCloseKey(key);
 }
 
-std::vector<std::string> TempCopies() {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE scan = FindFirstFileA((TempPath() + "UnInst_*.exe").c_str(), &found);
-    if (scan == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.push_back(found.cFileName);
-    while (FindNextFileA(scan, &found));
-    FindClose(scan);
-    return names;
-}
+// The finisher's copies in the temp folder.
+std::set<std::string> TempCopies() { return NamesMatching(TempPath() + "UnInst_*.exe"); }
 
 // True once the path is gone, waiting up to 20 s (the finisher's work).
 bool GoneSoon(const std::string& path) {
-    for (int i = 0; i < 200 && Exists(path); ++i)
+    for (int i = 0; i < 200 && PathExists(path); ++i)
         Sleep(100);
-    return !Exists(path);
+    return !PathExists(path);
 }
 
 // Presses the button and waits for the window to go, so that the next
@@ -144,10 +111,10 @@ protected:
         CreateDirectoryA(base.c_str(), nullptr);
         CopyTree(Fixture("uninstall-game"), folder);
         CreateDirectoryA((folder + "\\save").c_str(), nullptr);
-        WriteText(folder + "\\save\\slot1.sav", "save");
-        WriteText(folder + "\\mine.txt", "the player's");
-        WriteText(base + "\\outside.txt", "outside");
-        WriteText("C:\\x.txt", "root");
+        WriteFileBytes(folder + "\\save\\slot1.sav", "save");
+        WriteFileBytes(folder + "\\mine.txt", "the player's");
+        WriteFileBytes(base + "\\outside.txt", "outside");
+        WriteFileBytes("C:\\x.txt", "root");
 
         std::string group = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\E2E_MAKER\\" + kTitle;
         SHCreateDirectoryExA(nullptr, group.c_str(), nullptr);
@@ -155,7 +122,7 @@ protected:
                  group + "\\" + kTitle + " " + kUninstallWord + ".LNK",
                  SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\" + kTitle + ".LNK"};
         for (const std::string& link : links)
-            WriteText(link, "link");
+            WriteFileBytes(link, "link");
         SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", kTitle);
         SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", folder + "\\UnInst.exe");
         SetString(HKEY_CURRENT_USER, kGameKey, "InstallPath", folder);
@@ -188,17 +155,17 @@ protected:
     void ExpectGameRemoved() {
         for (const char* file : {"install.env", "insttscr.rct", "readme.txt", "varnok.exe", "data\\a.dat",
                                  "data\\b.dat", kJapaneseFile})
-            EXPECT_FALSE(Exists(folder + "\\" + file)) << file;
-        EXPECT_FALSE(Exists(folder + "\\data"));
+            EXPECT_FALSE(PathExists(folder + "\\" + file)) << file;
+        EXPECT_FALSE(PathExists(folder + "\\data"));
         for (const std::string& link : links)
-            EXPECT_FALSE(Exists(link)) << link;
-        EXPECT_FALSE(Exists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\E2E_MAKER"));
+            EXPECT_FALSE(PathExists(link)) << link;
+        EXPECT_FALSE(PathExists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\E2E_MAKER"));
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kGameKey));
         char value[MAX_PATH];
         EXPECT_EQ(GetPrivateProfileStringA("Path", "InstallPath", "", value, sizeof value, kIniFile), 0u);
-        EXPECT_TRUE(Exists(base + "\\outside.txt"));
-        EXPECT_TRUE(Exists("C:\\x.txt"));
+        EXPECT_TRUE(PathExists(base + "\\outside.txt"));
+        EXPECT_TRUE(PathExists("C:\\x.txt"));
         EXPECT_TRUE(GoneSoon(Program())) << "the finisher left UnInst.exe";
         for (int i = 0; i < 100 && TempCopies() != tempBefore; ++i)
             Sleep(100);
@@ -207,7 +174,7 @@ protected:
 
     std::string base, folder;
     std::vector<std::string> links;
-    std::vector<std::string> tempBefore;
+    std::set<std::string> tempBefore;
 };
 
 TEST_F(UninstallTest, KeepsSavesAndThePlayersFilesAndListsThem) {
@@ -227,8 +194,8 @@ TEST_F(UninstallTest, KeepsSavesAndThePlayersFilesAndListsThem) {
     PressButton(box, IDOK);
     EXPECT_EQ(run.WaitForExit(kRunTimeoutMs), 0u);
     ExpectGameRemoved();
-    EXPECT_TRUE(Exists(folder + "\\save\\slot1.sav"));
-    EXPECT_TRUE(Exists(folder + "\\mine.txt"));
+    EXPECT_TRUE(PathExists(folder + "\\save\\slot1.sav"));
+    EXPECT_TRUE(PathExists(folder + "\\mine.txt"));
 }
 
 TEST_F(UninstallTest, WithTheBoxTickedTheSavesGoAndTheEmptyFolderToo) {
@@ -254,9 +221,9 @@ TEST_F(UninstallTest, CancelTouchesNothing) {
     PressButton(dialog, IDCANCEL);
     EXPECT_EQ(run.WaitForExit(kRunTimeoutMs), 1u);
     for (const char* file : {"UnInst.exe", "install.env", "varnok.exe", "save\\slot1.sav", kJapaneseFile})
-        EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
+        EXPECT_TRUE(PathExists(folder + "\\" + file)) << file;
     for (const std::string& link : links)
-        EXPECT_TRUE(Exists(link)) << link;
+        EXPECT_TRUE(PathExists(link)) << link;
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kGameKey));
     EXPECT_EQ(TempCopies(), tempBefore);
@@ -268,7 +235,7 @@ TEST_F(UninstallTest, SilentShowsNoWindowAndKeepsTheSaves) {
     EXPECT_EQ(WaitForWindow(run.Id(), nullptr, 3000), nullptr);
     EXPECT_EQ(run.WaitForExit(kRunTimeoutMs), 0u);
     ExpectGameRemoved();
-    EXPECT_TRUE(Exists(folder + "\\save\\slot1.sav"));
+    EXPECT_TRUE(PathExists(folder + "\\save\\slot1.sav"));
 }
 
 TEST_F(UninstallTest, AFileHeldOpenAsksToRetryAndIsReported) {
@@ -293,8 +260,8 @@ TEST_F(UninstallTest, AFileHeldOpenAsksToRetryAndIsReported) {
     PressButton(end, IDOK);
     EXPECT_EQ(run.WaitForExit(kRunTimeoutMs), 2u);
     CloseHandle(open);
-    EXPECT_TRUE(Exists(held));
-    EXPECT_FALSE(Exists(folder + "\\data\\b.dat"));
+    EXPECT_TRUE(PathExists(held));
+    EXPECT_FALSE(PathExists(folder + "\\data\\b.dat"));
 }
 
 TEST(Uninstaller, MissingSettingsAreAnErrorAndTouchNothing) {
@@ -309,7 +276,7 @@ TEST(Uninstaller, MissingSettingsAreAnErrorAndTouchNothing) {
     EXPECT_NE(MessageBoxText(box).find(folder + "\\install.env"), std::string::npos) << MessageBoxText(box);
     PressButton(box, IDOK);
     EXPECT_EQ(run.WaitForExit(kRunTimeoutMs), 2u);
-    EXPECT_TRUE(Exists(folder + "\\UnInst.exe"));
+    EXPECT_TRUE(PathExists(folder + "\\UnInst.exe"));
     RemoveTree(folder);
 }
 
