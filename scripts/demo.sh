@@ -4,7 +4,8 @@
 # into out/demo/setup.exe (the shipped 32-bit installer), lists and verifies
 # it, then starts the same game packed behind the 64-bit build of the
 # installer under Wine (this machine's Wine runs 64-bit programs only).
-# Without a display the run is under Xvfb and ends with a screenshot.
+# Without a display the run is under Xvfb: the launcher is photographed
+# (out/demo/installer.png) and then left with its exit button.
 #
 #   scripts/demo.sh
 #
@@ -28,7 +29,7 @@ build() {  # preset folder targets...
 }
 build native "$native" varnok-pack
 build win32 "$win32" Pelladrover varnok_demo uninst_demo
-build win64 "$win64" Pelladrover
+build win64 "$win64" Pelladrover varnok_menu_show
 pack=$native/tools/varnok-pack/varnok-pack
 
 # The game folder as shipped: the data of demo/game and its two programs.

@@ -9,6 +9,9 @@
 //                                         zlib inflate, fwrite, file time
 //   archive_bench extract-core ARC DIR    (b) the portable walk the installer
 //                                         runs, with the Linux callback
+//   archive_bench setup-core ARC DIR      the same walk as the setup pass; ARC
+//                                         may be an installer (*.exe) with the
+//                                         archive appended
 //   archive_bench deflate-zlib GAMEDIR    zlib level 6 on one thread over the
 //                                         files pack would take; prints the
 //                                         compressed total
@@ -293,12 +296,18 @@ int ExtractPlain(const char* path, const std::string& dest) {
     }
 }
 
-int ExtractCore(const char* path, const std::string& dest) {
-    OpenedArchive opened = OpenOrDie(path);
+int ExtractCore(const char* path, const std::string& dest, ExtractMode mode) {
+    std::string name = path;
+    bool installer = name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0;
+    OpenedArchive opened = installer ? OpenAppendedArchive(path) : OpenOrDie(path);
+    if (opened.status != ArchiveStatus::Ok) {
+        std::fprintf(stderr, "%s: %s\n", path, DescribeArchiveStatus(opened.status));
+        return 1;
+    }
     UniqueFile archive(opened.file);
     NativeExtractCallback files(dest);
     ExtractFailure failure;
-    ArchiveStatus status = ExtractArchive(archive.get(), dest.c_str(), ExtractModeFull, files, &failure);
+    ArchiveStatus status = ExtractArchive(archive.get(), dest.c_str(), mode, files, &failure);
     if (status != ArchiveStatus::Ok)
         std::fprintf(stderr, "%s: %s at %lld\n", failure.name, DescribeArchiveStatus(status),
                      static_cast<long long>(failure.offset));
@@ -368,13 +377,15 @@ int main(int argc, char** argv) {
     if (mode == "inflate-plain" && argc == 4)
         return ExtractPlain(argv[2], argv[3]);
     if (mode == "extract-core" && argc == 4)
-        return ExtractCore(argv[2], argv[3]);
+        return ExtractCore(argv[2], argv[3], ExtractModeFull);
+    if (mode == "setup-core" && argc == 4)
+        return ExtractCore(argv[2], argv[3], ExtractModeSetup);
     if (mode == "deflate-zlib" && argc == 3)
         return DeflateZlib(argv[2]);
     if (mode == "run" && argc >= 4)
         return RunMeasured(argv[2], argv + 3);
     std::fprintf(stderr,
-                 "usage: archive_bench corpus DIR [BIG_MB] | inflate-plain ARC DIR | extract-core ARC DIR | "
+                 "usage: archive_bench corpus DIR [BIG_MB] | inflate-plain ARC DIR | extract-core ARC DIR | setup-core ARC DIR | "
                  "deflate-zlib GAMEDIR | run RESULT CMD...\n");
     return 2;
 }

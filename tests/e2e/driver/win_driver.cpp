@@ -177,6 +177,49 @@ void PressButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+void PressKey(HWND window, int virtualKey) {
+    UINT scan = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+    PostMessageA(window, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
+    PostMessageA(window, WM_KEYUP, virtualKey, 1 | (scan << 16) | (3u << 30));
+}
+
+void PressCloseBox(HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+ClientCapture CaptureClient(HWND window) {
+    ClientCapture capture;
+    RECT client;
+    POINT origin = {0, 0};
+    if (!GetClientRect(window, &client) || !ClientToScreen(window, &origin))
+        return capture;
+    int width = client.right, height = client.bottom;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && width > 0 && height > 0) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+        SelectObject(memory, old);
+        capture.width = width;
+        capture.height = height;
+        const auto* bgrx = static_cast<const unsigned char*>(bits);
+        for (int i = 0; i < width * height; ++i)
+            capture.pixels.push_back(RGB(bgrx[4 * i + 2], bgrx[4 * i + 1], bgrx[4 * i]));
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return capture;
+}
+
 // Another process may hold the clipboard open for a moment.
 bool OpenClipboardSoon() {
     for (int attempt = 0; attempt < 40; ++attempt) {

@@ -53,6 +53,20 @@ std::vector<int> MessageBoxButtons(HWND box);
 HICON MessageBoxIcon(HWND box);
 // Clicks the button with this control id, posted so that it never blocks.
 void PressButton(HWND dialog, int id);
+// Posts a key press (down and up) to the window, as the keyboard would.
+void PressKey(HWND window, int virtualKey);
+// Posts the click of the window's close box.
+void PressCloseBox(HWND window);
+
+// What the screen shows in a window's client area, read from the screen so
+// that another process's window can be seen.
+struct ClientCapture {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> pixels;  // row by row, top first
+    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+ClientCapture CaptureClient(HWND window);
 
 // CF_TEXT on the clipboard (empty when there is none); SetClipboardText replaces it.
 std::string ClipboardText();
