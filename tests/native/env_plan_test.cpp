@@ -121,4 +121,34 @@ TEST(EnvPlan, UnusedTransfersAndHexTexts) {
     EXPECT_EQ(Field(json, "reg"), "null");
 }
 
+// The links, uninstall entry and batch follow the chosen folder; the
+// special folders depend on the Windows version.
+TEST(EnvPlan, LinksRegistrationAndBatch) {
+    const std::string env = "TITLEBAR Game\nINSTTO Title\nINST_GROUP Maker\nINSTREADME -\n";
+    struct Case {
+        bool xp;
+        const char* programs;
+        const char* desktop;
+    };
+    for (Case c : {Case{false, "common_programs", "common_desktop"}, Case{true, "programs", "desktop"}}) {
+        std::string json = Plan(env, Options([&](PlanOptions& o) { o.typed = "D:\\My Games"; o.xp = c.xp; }));
+        const std::string link = R"(", "target": "D:\\My Games\\)";
+        const std::string rest = R"(", "description": "Title", "working_folder": "D:\\My Games"})";
+        EXPECT_EQ(Field(json, "links"),
+                  std::string("[{\"folder\": \"") + c.programs + R"(", "path": "Maker\\Game\\Game.LNK)" + link +
+                      "varnok.exe" + rest + ", {\"folder\": \"" + c.programs +
+                      R"(", "path": "Maker\\Game\\Game )" +
+                      "\xe3\x82\xa2\xe3\x83\xb3\xe3\x82\xa4\xe3\x83\xb3\xe3\x82\xb9\xe3\x83\x88\xe3\x83\xbc\xe3\x83\xab.LNK" +  // アンインストール +
+                      link + "UnInst.exe" + rest + ", {\"folder\": \"" + c.desktop + R"(", "path": "Game.LNK)" + link +
+                      "varnok.exe" + rest + "]")
+            << "xp " << c.xp;
+        EXPECT_EQ(Field(json, "uninstall"),
+                  R"({"key": "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RuRidGame", "DisplayName": "Game", )"
+                  R"("UninstallString": "\"D:\\My Games\\UnInst.exe\""})");
+        EXPECT_EQ(Field(json, "access_batch"),
+                  R"(["echo y| cacls \"D:\\My Games\" /p everyone:F", "del \"%TEMP%\\Pelladrover_fullaccess.pif\"", )"
+                  R"("del \"%TEMP%\\Pelladrover_fullaccess.bat\""])");
+    }
+}
+
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include "config/transfer.h"
 #include "install/destination_path.h"
+#include "install/link_plan.h"
+#include "install/registration_plan.h"
 #include "shell/mbtext.h"
 #include "tools/varnok-pack/env_json.h"
 #include "tools/varnok-pack/env_report.h"
@@ -68,6 +70,66 @@ private:
     const char* separator_ = "{\n";
 };
 
+const char* SpecialFolderName(int csidl) {
+    switch (csidl) {
+    case kCsidlCommonPrograms:
+        return "common_programs";
+    case kCsidlPrograms:
+        return "programs";
+    case kCsidlCommonDesktopDirectory:
+        return "common_desktop";
+    default:
+        return "desktop";
+    }
+}
+
+// The links planned below an empty special folder: their paths relative to it.
+std::string LinksJson(const PlanPrinter& p, const char* installFolder, bool vistaOrLater) {
+    char readmeLabel[kPathSize], readmeFile[kPathSize];
+    LinkSettings settings = LinkSettingsFromTable(readmeLabel, readmeFile);
+    PlannedLink links[4];
+    int count = PlanStartMenuLinks("", installFolder, settings, links);
+    std::vector<int> folders(static_cast<size_t>(count), ProgramsFolderId(vistaOrLater));
+    links[count++] = PlanDesktopLink("", installFolder, settings);
+    folders.push_back(DesktopFolderId(vistaOrLater));
+    // A link whose path would not fit is not made.
+    std::string json = "[";
+    const char* separator = "{";
+    for (int i = 0; i < count; ++i) {
+        const PlannedLink& l = links[i];
+        if (!l.fits)
+            continue;
+        json += separator + ("\"folder\": \"" + std::string(SpecialFolderName(folders[i])) + "\"");
+        json += ", \"path\": " + p.Text(l.file + (l.file[0] == '\\' ? 1 : 0)) + ", \"target\": " + p.Text(l.target);
+        json += ", \"description\": " + p.Text(l.description) + ", \"working_folder\": " + p.Text(l.workFolder) + "}";
+        separator = ", {";
+    }
+    return json + "]";
+}
+
+std::string UninstallJson(const PlanPrinter& p, const char* installFolder) {
+    char key[kUninstallKeySize], command[kUninstallCommandSize];
+    if (!FormatUninstallKey(key, sizeof key, GetTitleBar()) ||
+        !FormatUninstallCommand(command, sizeof command, installFolder))
+        return "null";
+    return "{\"key\": " + p.Text(key) + ", \"DisplayName\": " + p.Text(GetTitleBar()) +
+           ", \"UninstallString\": " + p.Text(command) + "}";
+}
+
+// The batch is written to the user's temp folder, shown as %TEMP%.
+std::string AccessBatchJson(const PlanPrinter& p, const char* installFolder) {
+    char batch[kPathSize], text[kAccessBatchTextSize];
+    if (!JoinFolderFile(batch, sizeof batch, "%TEMP%", kAccessBatchName) ||
+        !FormatAccessBatch(text, sizeof text, installFolder, batch))
+        return "null";
+    std::string json = "[";
+    for (char *line = text, *end; (end = std::strchr(line, '\n')); line = end + 1) {
+        *end = '\0';
+        json += (line == text ? "" : ", ") + p.Text(line);
+    }
+    return json + "]";
+}
+
 const char* ReasonName(FolderVerdict verdict) {
     switch (verdict) {
     case FolderVerdict::Network:
@@ -130,5 +192,8 @@ void PrintEnvPlan(const EnvParse& env, const PlanOptions& options, FILE* out) {
                        : "null");
     SetCdromRootOverride(nullptr);
     SetPlaceholderInstallPath("");
+    p.Field("links", accepted ? LinksJson(p, folder, !options.xp) : "null");
+    p.Field("uninstall", accepted ? UninstallJson(p, folder) : "null");
+    p.Field("access_batch", accepted ? AccessBatchJson(p, folder) : "null");
     p.End();
 }

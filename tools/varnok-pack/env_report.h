@@ -27,7 +27,8 @@ struct PlanOptions {
 // One JSON object: the folder SETUP proposes and the one an install would
 // use (or why it is refused), the machine key probed, and what the install
 // writes with that folder: the [ini] pairs and [reg] values (with the line
-// numbers of those it skips).
+// numbers of those it skips), the links with their paths relative to their
+// special folder, the uninstall entry and the access batch's lines.
 void PrintEnvPlan(const EnvParse& env, const PlanOptions& options, FILE* out);
 
 enum EnvVerdict { kEnvClean = 0, kEnvWarnings = 1, kEnvErrors = 2 };
