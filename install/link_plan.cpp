@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "config/setting_table.h"
 #include "shell/mbtext.h"
 
 namespace {
@@ -45,6 +46,15 @@ PlannedLink MakeLink(const std::string& file, const std::string& target, const c
 }
 
 }  // namespace
+
+LinkSettings LinkSettingsFromTable(char (&readmeLabel)[kPathSize], char (&readmeFile)[kPathSize]) {
+    // お読みください
+    FindSettingText("INSTREADME", readmeLabel, sizeof readmeLabel, "\x82\xa8\x93\xc7\x82\xdd\x82\xad\x82\xbe\x82\xb3\x82\xa2");
+    char help[kPathSize];
+    FindSettingText("HELP_FILE", help, sizeof help, "");
+    FindSettingText("INSTREADMEFL", readmeFile, sizeof readmeFile, help);
+    return {GetTitleBar(), GetInstGroup(), GetInstTo(), GetExeName(), readmeLabel, readmeFile};
+}
 
 int ProgramsFolderId(bool vistaOrLater) { return vistaOrLater ? kCsidlCommonPrograms : kCsidlPrograms; }
 int DesktopFolderId(bool vistaOrLater) { return vistaOrLater ? kCsidlCommonDesktopDirectory : kCsidlDesktopDirectory; }

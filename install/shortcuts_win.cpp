@@ -36,15 +36,6 @@ int gIsVistaOrLater = -1;
 // The install folder that AskDesktopShortcut's dialog links to.
 const char* gDesktopInstallFolder = nullptr;
 
-LinkSettings CurrentLinkSettings(char (&readmeLabel)[kPathSize], char (&readmeFile)[kPathSize]) {
-    // お読みください
-    FindSettingText("INSTREADME", readmeLabel, sizeof readmeLabel, "\x82\xa8\x93\xc7\x82\xdd\x82\xad\x82\xbe\x82\xb3\x82\xa2");
-    char help[kPathSize];
-    FindSettingText("HELP_FILE", help, sizeof help, "");
-    FindSettingText("INSTREADMEFL", readmeFile, sizeof readmeFile, help);
-    return {GetTitleBar(), GetInstGroup(), GetInstTo(), GetExeName(), readmeLabel, readmeFile};
-}
-
 // A link that does not fit is not made and counts as failed.
 HRESULT MakeLink(const PlannedLink& link) {
     if (!link.fits)
@@ -108,7 +99,7 @@ int CreateStartMenuShortcuts(const char* installFolder) {
         return -1;
     char readmeLabel[kPathSize];
     char readmeFile[kPathSize];
-    LinkSettings settings = CurrentLinkSettings(readmeLabel, readmeFile);
+    LinkSettings settings = LinkSettingsFromTable(readmeLabel, readmeFile);
     GroupFolders folders = PlanGroupFolders(programs, settings);
     for (int i = 0; i < folders.count; ++i)
         CreateDirectoryA(folders.path[i], nullptr);
@@ -157,6 +148,6 @@ int CreateDesktopShortcut(const char* installFolder) {
         return -1;
     char readmeLabel[kPathSize];
     char readmeFile[kPathSize];
-    LinkSettings settings = CurrentLinkSettings(readmeLabel, readmeFile);
+    LinkSettings settings = LinkSettingsFromTable(readmeLabel, readmeFile);
     return FAILED(MakeLink(PlanDesktopLink(desktop, installFolder, settings))) ? -1 : 0;
 }
