@@ -5,10 +5,10 @@
 
 #include "config/user_registry.h"
 #include "shell/mbtext.h"
+#include "shell/path_size.h"
 
 namespace {
 
-constexpr size_t kPathSize = 260;
 constexpr char kRegSeparator[] = "\"=\"";
 
 char gInstallPath[kPathSize];

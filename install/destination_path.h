@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-constexpr size_t kPathSize = 260;
+#include "shell/path_size.h"
 
 // The settings the folder rules use.
 struct DestinationSettings {

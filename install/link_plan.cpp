@@ -47,7 +47,7 @@ PlannedLink MakeLink(const std::string& file, const std::string& target, const c
 
 }  // namespace
 
-LinkSettings CurrentLinkSettings(char (&readmeLabel)[kPathSize], char (&readmeFile)[kPathSize]) {
+LinkSettings LinkSettingsFromTable(char (&readmeLabel)[kPathSize], char (&readmeFile)[kPathSize]) {
     // お読みください
     FindSettingText("INSTREADME", readmeLabel, sizeof readmeLabel, "\x82\xa8\x93\xc7\x82\xdd\x82\xad\x82\xbe\x82\xb3\x82\xa2");
     char help[kPathSize];

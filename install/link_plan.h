@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-constexpr size_t kPathSize = 260;
+#include "shell/path_size.h"
 
 // The special folders (CSIDL values) that hold the links: the all-users
 // folders from Windows Vista on, the installing user's own before.
@@ -27,9 +27,9 @@ struct LinkSettings {
     const char* readmeFile;   // INSTREADMEFL, else HELP_FILE, else ""
 };
 
-// The settings from the setting table; the readme texts go into the
-// caller's buffers (INSTREADMEFL wins over HELP_FILE).
-LinkSettings CurrentLinkSettings(char (&readmeLabel)[kPathSize], char (&readmeFile)[kPathSize]);
+// The settings as the setting table gives them; the readme's label and
+// file are looked up into the caller's buffers.
+LinkSettings LinkSettingsFromTable(char (&readmeLabel)[kPathSize], char (&readmeFile)[kPathSize]);
 
 // One link. `fits` is false when its file or target path would not fit in
 // a 260-byte path: such a link is not made (it counts as a failed link),

@@ -99,7 +99,7 @@ int CreateStartMenuShortcuts(const char* installFolder) {
         return -1;
     char readmeLabel[kPathSize];
     char readmeFile[kPathSize];
-    LinkSettings settings = CurrentLinkSettings(readmeLabel, readmeFile);
+    LinkSettings settings = LinkSettingsFromTable(readmeLabel, readmeFile);
     GroupFolders folders = PlanGroupFolders(programs, settings);
     for (int i = 0; i < folders.count; ++i)
         CreateDirectoryA(folders.path[i], nullptr);
@@ -148,6 +148,6 @@ int CreateDesktopShortcut(const char* installFolder) {
         return -1;
     char readmeLabel[kPathSize];
     char readmeFile[kPathSize];
-    LinkSettings settings = CurrentLinkSettings(readmeLabel, readmeFile);
+    LinkSettings settings = LinkSettingsFromTable(readmeLabel, readmeFile);
     return FAILED(MakeLink(PlanDesktopLink(desktop, installFolder, settings))) ? -1 : 0;
 }

@@ -32,7 +32,7 @@ std::vector<std::string> SplitNames(const SectionLine* lines, const std::string&
 
 LinkTraces InstalledLinks(const std::string& programs, const std::string& desktop, const std::string& installFolder) {
     char readmeLabel[kPathSize], readmeFile[kPathSize];
-    LinkSettings settings = CurrentLinkSettings(readmeLabel, readmeFile);
+    LinkSettings settings = LinkSettingsFromTable(readmeLabel, readmeFile);
     LinkTraces traces;
     if (!programs.empty()) {
         GroupFolders folders = PlanGroupFolders(programs.c_str(), settings);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,10 +38,18 @@ public:
     std::string AnswerBox(int button, std::vector<int>* buttons = nullptr);
     // A dialog of the installer with this title, waiting for it.
     HWND WaitForDialog(const char* title, DWORD timeoutMs = kStepTimeoutMs);
+    // Called with a step's name ("setup", "confirm", "shortcut", "end")
+    // each time its window is up, before it is answered (for screenshots).
+    void OnWindow(std::function<void(const char*)> hook) { hook_ = std::move(hook); }
+    void AtWindow(const char* step) const {
+        if (hook_)
+            hook_(step);
+    }
 
 private:
     TestProcess process_;
     HWND menu_ = nullptr;
+    std::function<void(const char*)> hook_;
 };
 
 enum class DesktopAnswer { Ticked, Unticked, Cancel };
@@ -55,6 +64,7 @@ struct InstallChoices {
 struct InstallSeen {
     std::string proposed;      // SETUP's folder text as it opened
     std::string confirmation;  // the Yes/No question
+    DWORD copyMs = 0;  // from the confirmation's Yes to MAKESHORTCUT: the copy, mostly
     bool desktopBoxTicked = false;  // MAKESHORTCUT's box as it opened
     bool endDialog = false;
     bool endReadmeBox = false;  // the end dialog has the readme box

@@ -57,6 +57,13 @@ TEST(EnvCheck, Findings) {
          "\xEF\xBB\xBFTITLEBAR x\n",
          {"install.env:1: warning: the file starts with a UTF-8 byte-order mark", "install.env:1: warning: '"},
          kEnvWarnings},
+        {"transfer lines the installer skips or a long folder would push past 511 bytes",
+         "[ini]\ntypo\nOk=REP_INSTALL\nLong=REP_INSTALL" + std::string(300, 'v') + "\n-\n[reg]\nREGEDIT4\n"
+         "[HKEY_CURRENT_USER\\Software\\A]\n@=\"x\"\n\"n\"=dword:1\n\"p\"=\"REP_INSTALL\"\n-\n",
+         {"install.env:2: warning: [ini] line 'typo' has no '='",
+          "install.env:4: warning: with an install folder longer than 206 bytes",
+          "install.env:10: warning: [reg] line '\"n\"=dword:1' is no \"name\"=\"data\" string value"},
+         kEnvWarnings},
         {"unclosed section",
          "[ini]\nA=1\n-\n[reg]\n\"a\"=\"b\"\n",
          {"install.env:4: error: [reg] is never closed"},
@@ -183,6 +190,10 @@ TEST(EnvCommand, ExitCodes) {
         {"env check clean.env", 0}, {"env check warn.env", 1},   {"env check open.env", 2},
         {"env check none.env", 2},  {"env dump clean.env", 0},   {"env dump open.env", 1},
         {"env dump none.env", 1},   {"env dump --game . clean.env", 2}, {"env frobnicate clean.env", 2},
+        {"env plan clean.env --typed 'D:\\G' --cdrom 'D:\\' --xp", 0}, {"env plan open.env", 1},
+        {"env plan none.env", 1},   {"env plan --typed a --browsed b clean.env", 2},
+        {"env plan --cdrom Q: --no-cdrom clean.env", 2}, {"env plan --game . clean.env", 2},
+        {"env check --typed a clean.env", 2},
     };
     for (auto& [args, code] : cases)
         EXPECT_EQ(RunPackTool(args), code) << args;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "config/transfer.h"
 #include "shell/mbtext.h"
 #include "tools/varnok-pack/cli.h"
 #include "tools/varnok-pack/env_report.h"
@@ -199,6 +200,55 @@ void CheckLineLimit(const EnvParse& env, Findings& f) {
     std::fclose(file);
 }
 
+// The longest install folder is 259 bytes; REP_INSTALL is replaced once.
+constexpr int kLongestFolder = 259;
+
+// Bytes the line takes once expanded with an empty folder; -1 when it does
+// not fit even so.
+int ExpandedLength(const char* line, bool reg) {
+    const char* text = reg ? UnescapeRegText(line) : line;
+    text = text ? (reg ? ExpandRegPlaceholders(text) : ExpandIniPlaceholders(text)) : nullptr;
+    return text ? static_cast<int>(std::strlen(text)) : -1;
+}
+
+// Lines a registry export holds that are no string value, skipped as intended.
+bool IsExportSyntax(const char* line) {
+    return line[0] == '[' || line[0] == '@' || !std::strcmp(line, "REGEDIT4") ||
+           !std::strncmp(line, "Windows Registry Editor", 23);
+}
+
+void CheckTransferLine(const char* line, int lineNumber, bool reg, Findings& f) {
+    char first[kTransferTextSize], second[kTransferTextSize];
+    std::string shown = ShowName(line);
+    int split = reg ? SplitRegLine(line, first, second) : SplitIniLine(line, first, second);
+    if (split == kSplitNoSeparator) {
+        if (!reg)
+            f.Warn(lineNumber, "[ini] line '%s' has no '=': the installer skips it", shown.c_str());
+        else if (!IsExportSyntax(line))
+            f.Warn(lineNumber, "[reg] line '%s' is no \"name\"=\"data\" string value: the installer skips it",
+                   shown.c_str());
+        return;
+    }
+    if (!MbsStr(line, "REP_INSTALL"))
+        return;
+    int room = static_cast<int>(kTransferTextSize) - 1 - ExpandedLength(line, reg);
+    if (room < kLongestFolder)
+        f.Warn(lineNumber, "with an install folder longer than %d bytes this line passes 511 bytes and the "
+                           "installer skips it", room < 0 ? 0 : room);
+}
+
+void CheckTransferLines(const EnvParse& env, Findings& f) {
+    SetPlaceholderInstallPath("");
+    SetCdromRootOverride("E:\\");  // every drive root is 3 bytes
+    for (int state : {kIniSection, kRegSection}) {
+        std::vector<int> lines = SectionEntryLines(env, state);
+        size_t index = 0;
+        for (const SectionLine* l = SectionListOf(state); l; l = l->next, ++index)
+            CheckTransferLine(l->text, index < lines.size() ? lines[index] : 0, state == kRegSection, f);
+    }
+    SetCdromRootOverride(nullptr);
+}
+
 void CheckSections(const EnvParse& env, Findings& f) {
     if (env.sectionPass.openSection == kNoSection)
         return;
@@ -317,6 +367,7 @@ void CheckFile(const EnvParse& env, const char* gameDir, Findings& f) {
     CheckEntries(env, f);
     CheckLineLimit(env, f);
     CheckSections(env, f);
+    CheckTransferLines(env, f);
     if (gameDir) {
         CheckGameFiles(env, gameDir, f);
         CheckDelFiles(env, gameDir, f);

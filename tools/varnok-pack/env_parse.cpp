@@ -94,7 +94,7 @@ int PhysicalLine(const EnvParse& env, int piece) {
 
 std::vector<int> SectionEntryLines(const EnvParse& env, int state) {
     std::vector<int> lines;
-    for (size_t piece = 0; piece < env.sectionKinds.size(); ++piece) {
+    for (size_t piece = 1; piece < env.sectionKinds.size(); ++piece) {
         if (env.sectionStates[piece] != state)
             continue;
         if (env.sectionKinds[piece] == SectionLineKind::Head)
