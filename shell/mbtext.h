@@ -13,6 +13,10 @@
 // whatever code page the process uses.
 bool IsLeadByte(unsigned char byte);
 
+// True when the text ends in a '\\' that is not the second byte of a
+// double-byte character (the byte before it is no lead byte).
+bool EndsInPlainBackslash(const char* text);
+
 // Removes a final '\\' unless it is the second byte of a double-byte
 // character. Works in place.
 void TrimTrailingBackslash(char* text);

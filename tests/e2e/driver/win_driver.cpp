@@ -12,6 +12,8 @@ struct WindowSearch {
     const char* className;
     bool (*accept)(HWND);
     HWND found;
+    const char* caption = nullptr;
+    HWND owner = nullptr;
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
@@ -21,6 +23,10 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
     if (owner != search->processId || !IsWindowVisible(window))
         return TRUE;
     if (search->className && ClassName(window) != search->className)
+        return TRUE;
+    if (search->owner && GetWindow(window, GW_OWNER) != search->owner)
+        return TRUE;
+    if (search->caption && WindowText(window) != search->caption)
         return TRUE;
     if (search->accept && !search->accept(window))
         return TRUE;
@@ -96,8 +102,37 @@ HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs) {
     return WaitFor({processId, className, nullptr, nullptr}, timeoutMs);
 }
 
+// A message box holds an icon static even without an icon; dialogs with
+// texts, such as SETUP, hold none.
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
-    return WaitFor({processId, "#32770", [](HWND w) { return BoxStatic(w, false) != nullptr; }, nullptr}, timeoutMs);
+    return WaitFor({processId, "#32770", [](HWND w) { return BoxStatic(w, false) && BoxStatic(w, true); }, nullptr},
+                   timeoutMs);
+}
+
+HWND WaitForDialog(DWORD processId, const char* caption, DWORD timeoutMs) {
+    return WaitFor({processId, "#32770", nullptr, nullptr, caption}, timeoutMs);
+}
+
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(owner, &processId);
+    return WaitFor({processId, "#32770", nullptr, nullptr, nullptr, owner}, timeoutMs);
+}
+
+void SetControlText(HWND dialog, int id, const std::string& text) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+bool WaitUntilGone(HWND window, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window)) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(kPollMs);
+    }
+    return true;
 }
 
 std::string WindowText(HWND window) {
@@ -182,21 +217,26 @@ void SetClipboardText(const std::string& text) {
     CloseClipboard();
 }
 
+SeenBox AnswerMessageBox(DWORD processId, int button, const std::function<void(const SeenBox&)>& onSeen) {
+    SeenBox seen;
+    HWND box = WaitForMessageBox(processId, kBoxTimeoutMs);
+    if (!box)
+        return seen;
+    seen.found = true;
+    seen.caption = WindowText(box);
+    seen.text = MessageBoxText(box);
+    seen.owner = GetWindow(box, GW_OWNER);
+    seen.buttons = MessageBoxButtons(box);
+    seen.icon = MessageBoxIcon(box);
+    if (onSeen)
+        onSeen(seen);
+    PressButton(box, button);
+    WaitUntilGone(box, kBoxTimeoutMs);
+    return seen;
+}
+
 BoxAnswerer::BoxAnswerer(int button, std::function<void(const SeenBox&)> onSeen)
-    : thread_([this, button, onSeen] {
-          HWND box = WaitForMessageBox(GetCurrentProcessId(), kBoxTimeoutMs);
-          if (!box)
-              return;
-          seen_.found = true;
-          seen_.caption = WindowText(box);
-          seen_.text = MessageBoxText(box);
-          seen_.owner = GetWindow(box, GW_OWNER);
-          seen_.buttons = MessageBoxButtons(box);
-          seen_.icon = MessageBoxIcon(box);
-          if (onSeen)
-              onSeen(seen_);
-          PressButton(box, button);
-      }) {}
+    : thread_([this, button, onSeen] { seen_ = AnswerMessageBox(GetCurrentProcessId(), button, onSeen); }) {}
 
 BoxAnswerer::~BoxAnswerer() {
     if (thread_.joinable())

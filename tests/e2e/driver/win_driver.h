@@ -34,6 +34,15 @@ HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs);
 // A message box (a dialog holding a text static) of the process.
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs);
 
+// A visible dialog of the process with this caption; nullptr when none showed up.
+HWND WaitForDialog(DWORD processId, const char* caption, DWORD timeoutMs);
+// A visible dialog owned by the window (a picker over its dialog, say).
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs);
+// Replaces the text of a dialog's control (an edit field, say).
+void SetControlText(HWND dialog, int id, const std::string& text);
+// Waits until the window is destroyed or hidden; false when it outlived the timeout.
+bool WaitUntilGone(HWND window, DWORD timeoutMs);
+
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 // The text shown in a message box.
@@ -58,6 +67,11 @@ struct SeenBox {
     std::vector<int> buttons;  // as MessageBoxButtons gives them
     HICON icon = nullptr;      // as MessageBoxIcon gives it
 };
+
+// Waits for the next message box of the process, notes what it shows, runs
+// onSeen, presses the button and waits for the box to go; found is false
+// when no box came.
+SeenBox AnswerMessageBox(DWORD processId, int button, const std::function<void(const SeenBox&)>& onSeen = nullptr);
 
 // Answers the next message box of this process with a button, from a thread
 // of its own, while the test's thread sits inside the box. `onSeen` runs on
