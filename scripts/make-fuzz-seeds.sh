@@ -10,7 +10,7 @@ if [ ! -x "$pack" ]; then
     cmake --build --preset native -j "$(nproc)" --target varnok-pack >/dev/null
 fi
 rm -rf "$dir"
-mkdir -p "$dir"/{archive_walk,rct_load,setting_keys,section_lists}
+mkdir -p "$dir"/{archive_walk,rct_load,setting_keys,section_lists,transfer_lines,destination}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -47,4 +47,15 @@ for h in setting_keys section_lists; do
     printf '%s\r\n' 'TITLEBAR a|b // c' ' skipped' '/comment' 'INSTMAKEFOL -1' 'KEY' \
         '[delfiles]' 'a.exe   ' '-' '[ini]' 'K=REP_INSTALL' '[reg]' 'REGEDIT4' '-' '[EOF]' 'EOF' \
         >"$dir/$h/forms.env"
+done
+
+# Lines of [ini] and [reg] (after a byte for the install folder's length),
+# and destination texts (after a byte for the settings).
+n=0
+for line in 'InstallPath=REP_INSTALL' 'Cd=REP_CDROMDRIVE\\x' '"InstallPath"="REP_INSTALL"' \
+    '"Data"="REP_CDROM\\data \"q\""' '[HKEY_CURRENT_USER\Software\VarnokDemo]' 'REGEDIT4'; do
+    printf '\x28%s' "$line" >"$dir/transfer_lines/$((n += 1))"
+done
+for text in 'D:\Games\Maker\Game' 'D:/Games//x' '\\server\share' 'Games\' 'C:\' '\x83\x5c\x83\x5c\Game'; do
+    printf "\\x0$((n++ % 8))$text" >"$dir/destination/$n"
 done
