@@ -34,7 +34,9 @@ function(varnok_make_libraries)
     get_property(win GLOBAL PROPERTY VARNOK_WIN32_SOURCES)
     add_library(varnok_win STATIC ${portable} ${win})
     target_include_directories(varnok_win PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(varnok_win PUBLIC ZLIB::ZLIB comctl32 winmm ole32 uuid shell32 gdi32 user32)
+    # Only KnownDLLs are imported; comctl32 and winmm are loaded through
+    # SystemFunction (shell/dll_hardening.h).
+    target_link_libraries(varnok_win PUBLIC ZLIB::ZLIB ole32 uuid shell32 gdi32 user32)
     target_compile_definitions(varnok_win PUBLIC _WIN32_WINNT=0x0601 WINVER=0x0601)
     return()
   endif()

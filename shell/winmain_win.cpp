@@ -10,6 +10,7 @@
 #include "config/section_lists.h"
 #include "config/setting_table.h"
 #include "resfile/file_locator.h"
+#include "shell/dll_hardening.h"
 #include "shell/mbtext.h"
 #include "shell/messages.h"
 #include "shell/work_folder.h"
@@ -56,6 +57,7 @@ void RefuseSecondCopy() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictDllSearchToSystem32();
     SetMbCodePage(static_cast<int>(GetACP()));
 
     CoInitialize(nullptr);
