@@ -43,7 +43,6 @@ void AppendTrailingBackslash(char* text) {
 }
 
 void SetMbCodePage(int codePage) { gMbCodePage = codePage; }
-int GetMbCodePage() { return gMbCodePage; }
 
 bool IsMbLeadByte(unsigned char byte) {
     switch (gMbCodePage) {

@@ -30,7 +30,6 @@ void AppendTrailingBackslash(char* text);
 // Double-byte code pages (932, 936, 949, 950) have lead bytes; any other is
 // taken as single-byte.
 void SetMbCodePage(int codePage);
-int GetMbCodePage();
 bool IsMbLeadByte(unsigned char byte);
 
 // Next character after p (one or two bytes; never steps over the NUL).

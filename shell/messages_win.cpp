@@ -47,7 +47,8 @@ void ShowRetryCancelError(const char* format, ...) {
     va_start(args, format);
     int answer = ShowBox(MB_RETRYCANCEL | MB_ICONERROR, true, format, args);
     va_end(args);
-    if (answer == IDCANCEL)
+    // 0 is a box that could not be shown: nobody can answer Retry.
+    if (answer != IDRETRY)
         std::exit(-1);
 }
 

@@ -10,6 +10,7 @@
 #include "config/section_lists.h"
 #include "config/setting_table.h"
 #include "resfile/file_locator.h"
+#include "shell/dll_hardening.h"
 #include "shell/main_menu.h"
 #include "shell/mbtext.h"
 #include "shell/messages.h"
@@ -78,6 +79,7 @@ void RunMainMenu(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    RestrictDllSearchToSystem32();
     SetMbCodePage(static_cast<int>(GetACP()));
 
     CoInitialize(nullptr);

@@ -15,6 +15,7 @@
 #include "archive/stdio_file.h"
 #include "config/section_lists.h"
 #include "config/setting_table.h"
+#include "shell/dll_hardening.h"
 #include "shell/mbtext.h"
 #include "uninstall/end_report.h"
 #include "uninstall/self_removal.h"
@@ -101,6 +102,7 @@ int Uninstall(bool silent) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictDllSearchToSystem32();
     SetMbCodePage(static_cast<int>(GetACP()));
     if (__argc == 4 && !std::strcmp(__argv[1], kFinishSwitch))
         return RunFinisher(__argv[2], __argv[3]);

@@ -18,8 +18,6 @@
 
 namespace design_loop {
 
-inline bool ReadExact(FILE* f, void* p, size_t n) { return std::fread(p, 1, n, f) == n; }
-
 // One file as the installer's loop does it, nothing more.
 inline bool InflatePlain(FILE* archive, uint32_t remaining, FILE* out) {
     auto* in = static_cast<unsigned char*>(std::malloc(ProgressUnit));
