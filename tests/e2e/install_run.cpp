@@ -43,7 +43,7 @@ void Launcher::PressExit() { PressButton(menu_, 1000); }
 
 std::string Launcher::AnswerBox(int button, std::vector<int>* buttons) {
     // Message boxes are owned by the launcher and carry its caption.
-    HWND box = WaitForOwnedDialog(menu_, kStepTimeoutMs);
+    HWND box = WaitForOwnedMessageBox(menu_, kStepTimeoutMs);
     if (!box || WindowText(box) != WindowText(menu_))
         return "";
     // The text static may be filled just after the box shows.

@@ -3,6 +3,7 @@
 // and the CD-ROM search on a drive the test prefix marks as one.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 #include <gtest/gtest.h>
 
@@ -177,6 +178,25 @@ SetupAction Type(const std::string& text, int button) {
     };
 }
 
+// The picker fills its tree after it shows: select until the folder's own
+// item is the selection.
+void SelectInPicker(HWND picker, const std::string& folder) {
+    const std::string leaf = folder.substr(folder.rfind('\\') + 1);
+    HWND tree = FindWindowExA(picker, nullptr, WC_TREEVIEWA, nullptr);
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+        char text[MAX_PATH] = "";
+        TVITEMA item = {};
+        item.mask = TVIF_TEXT;
+        item.hItem = TreeView_GetSelection(tree);
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        if (item.hItem && TreeView_GetItem(tree, &item) && leaf == text)
+            return;
+        Sleep(100);
+    }
+}
+
 // Opens the picker, picks `folder` (or cancels when empty), then presses `button`.
 SetupAction Browse(const std::string& typed, const std::string& folder, int button) {
     return [=](HWND setup, SetupRun& run) {
@@ -186,7 +206,7 @@ SetupAction Browse(const std::string& typed, const std::string& folder, int butt
         if (!picker)
             return;
         if (!folder.empty())
-            SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+            SelectInPicker(picker, folder);
         PressButton(picker, folder.empty() ? IDCANCEL : IDOK);
         WaitUntilGone(picker, kWaitMs);
         run.afterBrowse = WindowText(GetDlgItem(setup, IDE_SETUP_FOLDER));
