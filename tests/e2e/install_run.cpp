@@ -42,18 +42,9 @@ bool Launcher::PressInstall() {
 void Launcher::PressExit() { PressButton(menu_, 1000); }
 
 std::string Launcher::AnswerBox(int button, std::vector<int>* buttons) {
-    // Message boxes are owned by the launcher and carry its caption; a
-    // dialog that is just closing may still be found first.
-    const std::string caption = WindowText(menu_);
-    HWND box = nullptr;
-    for (DWORD start = GetTickCount(); !box && GetTickCount() - start < kStepTimeoutMs;) {
-        box = WaitForOwnedDialog(menu_, kStepTimeoutMs);
-        if (box && WindowText(box) != caption) {
-            box = nullptr;
-            Sleep(50);
-        }
-    }
-    if (!box)
+    // Message boxes are owned by the launcher and carry its caption.
+    HWND box = WaitForOwnedMessageBox(menu_, kStepTimeoutMs);
+    if (!box || WindowText(box) != WindowText(menu_))
         return "";
     // The text static may be filled just after the box shows.
     Sleep(100);

@@ -3,6 +3,7 @@
 // and the CD-ROM search on a drive the test prefix marks as one.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 #include "config/transfer.h"
 #include "config/user_registry.h"
 #include "install/destination_folder.h"
+#include "install/destination_path.h"
 #include "resources/resource.h"
 #include "shell/owner_window.h"
 #include "tests/e2e/driver/win_driver.h"
@@ -31,16 +33,6 @@ constexpr char kSetupCaption[] =
     "\x77\x92\xe8";
 // ]にインストールします
 constexpr char kConfirmSuffix[] = "]\x82\xc9\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b\x82\xb5\x82\xdc\x82\xb7";
-// ネットワークドライブには対応していません。\nローカルドライブを選択して下さい。
-constexpr char kNetworkText[] =
-    "\x83\x6c\x83\x62\x83\x67\x83\x8f\x81\x5b\x83\x4e\x83\x68\x83\x89\x83\x43\x83\x75\x82\xc9\x82\xcd\x91\xce\x89"
-    "\x9e\x82\xb5\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1\x81\x42\n\x83\x8d\x81\x5b\x83\x4a\x83\x8b\x83\x68\x83\x89"
-    "\x83\x43\x83\x75\x82\xf0\x91\x49\x91\xf0\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2\x81\x42";
-// ルートにはインストールできません
-constexpr char kRootText[] =
-    "\x83\x8b\x81\x5b\x83\x67\x82\xc9\x82\xcd\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b\x82\xc5\x82\xab\x82"
-    "\xdc\x82\xb9\x82\xf1";
-
 // The game's key for this run, removed with its values afterwards.
 class TestKey {
 public:
@@ -177,6 +169,25 @@ SetupAction Type(const std::string& text, int button) {
     };
 }
 
+// The picker fills its tree after it shows: select until the folder's own
+// item is the selection.
+void SelectInPicker(HWND picker, const std::string& folder) {
+    const std::string leaf = folder.substr(folder.rfind('\\') + 1);
+    HWND tree = FindWindowExA(picker, nullptr, WC_TREEVIEWA, nullptr);
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+        char text[MAX_PATH] = "";
+        TVITEMA item = {};
+        item.mask = TVIF_TEXT;
+        item.hItem = TreeView_GetSelection(tree);
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        if (item.hItem && TreeView_GetItem(tree, &item) && leaf == text)
+            return;
+        Sleep(100);
+    }
+}
+
 // Opens the picker, picks `folder` (or cancels when empty), then presses `button`.
 SetupAction Browse(const std::string& typed, const std::string& folder, int button) {
     return [=](HWND setup, SetupRun& run) {
@@ -186,7 +197,7 @@ SetupAction Browse(const std::string& typed, const std::string& folder, int butt
         if (!picker)
             return;
         if (!folder.empty())
-            SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+            SelectInPicker(picker, folder);
         PressButton(picker, folder.empty() ? IDCANCEL : IDOK);
         WaitUntilGone(picker, kWaitMs);
         run.afterBrowse = WindowText(GetDlgItem(setup, IDE_SETUP_FOLDER));
@@ -273,10 +284,10 @@ TEST_F(SetupDialogTest, ProposalAndRefusals) {
          "D:\\Games\\X", Type("", IDCANCEL), {}, nullptr, false},
         {"IsInst as a number counts as absent; a UNC path",
          [](const TestKey& k) { k.SetDword("IsInst", 1); k.SetText("InstTo", "D:\\Games\\X"); }, nullptr,
-         Type("\\\\server\\share", IDOK), {IDOK}, kNetworkText, false},
+         Type("\\\\server\\share", IDOK), {IDOK}, RefusalText(FolderVerdict::Network), false},
         {"IsInst 0 keeps the default; a bare drive is a root",
          [](const TestKey& k) { k.SetText("IsInst", "0"); k.SetText("InstTo", "D:\\Games\\X"); }, nullptr,
-         Type("C:", IDOK), {IDRETRY}, kRootText, false},
+         Type("C:", IDOK), {IDRETRY}, RefusalText(FolderVerdict::Root), false},
         {"a cancelled picker rewrites the field", [](const TestKey&) {}, nullptr, Browse("typed", "", IDCANCEL), {},
          nullptr, true},
     };

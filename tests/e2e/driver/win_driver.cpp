@@ -104,9 +104,16 @@ HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs) {
 
 // A message box holds an icon static even without an icon; dialogs with
 // texts, such as SETUP, hold none.
+static bool IsMessageBox(HWND w) { return BoxStatic(w, false) && BoxStatic(w, true); }
+
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
-    return WaitFor({processId, "#32770", [](HWND w) { return BoxStatic(w, false) && BoxStatic(w, true); }, nullptr},
-                   timeoutMs);
+    return WaitFor({processId, "#32770", IsMessageBox, nullptr}, timeoutMs);
+}
+
+HWND WaitForOwnedMessageBox(HWND owner, DWORD timeoutMs) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(owner, &processId);
+    return WaitFor({processId, "#32770", IsMessageBox, nullptr, nullptr, owner}, timeoutMs);
 }
 
 HWND WaitForDialog(DWORD processId, const char* caption, DWORD timeoutMs) {

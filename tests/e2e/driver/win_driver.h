@@ -31,8 +31,10 @@ private:
 // A visible top-level window of the process whose class is `className`,
 // waiting up to timeoutMs; nullptr when none showed up.
 HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs);
-// A message box (a dialog holding a text static) of the process.
+// A message box (a dialog holding a text static and an icon static) of the process.
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs);
+// A message box owned by the window; a closing dialog it also owns is passed over.
+HWND WaitForOwnedMessageBox(HWND owner, DWORD timeoutMs);
 
 // A visible dialog of the process with this caption; nullptr when none showed up.
 HWND WaitForDialog(DWORD processId, const char* caption, DWORD timeoutMs);
