@@ -6,7 +6,7 @@
 //                                            windows into DIR; prints "seconds S"
 //                                            of its copy step (bench-install.sh)
 //   varnok_install_tool show SETUP DIR READY the same install, with the desktop
-//                                            link and the readme box ticked,
+//                                            link, the readme left closed,
 //                                            pausing at each window: READY\<step>
 //                                            is written and the run goes on once
 //                                            it is deleted (demo.sh's screenshots)
@@ -58,7 +58,7 @@ int Install(const char* installer, const char* dest, const char* ready) {
         return 1;
     InstallChoices choices = {dest, DesktopAnswer::Cancel, false};
     if (ready) {
-        choices = {dest, DesktopAnswer::Ticked, true};
+        choices = {dest, DesktopAnswer::Ticked, false};
         Pause(ready, "menu");
         launcher.OnWindow([ready](const char* step) { Pause(ready, step); });
     }
