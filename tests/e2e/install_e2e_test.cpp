@@ -377,6 +377,26 @@ TEST(WholeInstall, EverySettingInUseThenASecondInstallOverTheFirst) {
 const char kPlainTitle[] = "E2E_PLAIN";
 
 // Every stop leaves the launcher usable; only the probe key was written.
+// How many visible top-level windows of the process carry this title.
+int VisibleWindowsTitled(DWORD processId, const char* title) {
+    struct Count {
+        DWORD processId;
+        const char* title;
+        int found = 0;
+    } count{processId, title};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* c = reinterpret_cast<Count*>(param);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == c->processId && IsWindowVisible(window) && WindowText(window) == c->title)
+                ++c->found;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.found;
+}
+
 TEST(WholeInstall, EachStopShowsItsMessagesAndKeepsTheMenu) {
     const std::string file = "C:\\e2e-a-file";
     const std::string refused = "C:\\e2e-no-folder";
@@ -407,6 +427,13 @@ TEST(WholeInstall, EachStopShowsItsMessagesAndKeepsTheMenu) {
         if (stop.typed.empty()) {
             HWND setup = launcher.WaitForDialog(E2E_SETUP_TITLE);
             ASSERT_NE(setup, nullptr);
+            // While the install runs, a second click and the close box reach
+            // the menu through SETUP's loop and are ignored.
+            ASSERT_TRUE(launcher.PressInstall());
+            PostMessageA(launcher.Menu(), WM_CLOSE, 0, 0);
+            Sleep(1500);
+            EXPECT_EQ(VisibleWindowsTitled(launcher.Id(), E2E_SETUP_TITLE), 1);
+            EXPECT_TRUE(IsWindow(launcher.Menu()));
             PressButton(setup, IDCANCEL);
         } else {
             ASSERT_TRUE(SubmitSetup(launcher, stop.typed));
