@@ -6,6 +6,7 @@
 
 #include "archive/payload_format.h"
 #include "resources/resource.h"
+#include "shell/dll_hardening.h"
 #include "shell/message_pump.h"
 #include "shell/owner_window.h"
 
@@ -43,8 +44,12 @@ void InitCopyProgress(HWND dialog) {
 HWND OpenCopyProgress(int32_t total) {
     CloseCopyProgress();
     // The progress and animation classes exist only once the common controls are set up.
+    // comctl32 is no KnownDLL: loaded from the system, never from beside the program.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_ANIMATE_CLASS};
-    InitCommonControlsEx(&controls);
+    using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (auto init = reinterpret_cast<InitControls>(
+            reinterpret_cast<void*>(SystemFunction("comctl32.dll", "InitCommonControlsEx"))))
+        init(&controls);
     HWND owner = GetOwnerWindow();
     HINSTANCE instance = owner ? reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE))
                                : GetModuleHandleA(nullptr);

@@ -12,13 +12,6 @@
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(unsigned char* p) const { std::free(p); }
-};
-using Buffer = std::unique_ptr<unsigned char, FreeDeleter>;
-
-Buffer AllocUnit() { return Buffer(static_cast<unsigned char*>(AllocOrReport(ProgressUnit))); }
-
 // One inflate stream with the zlib wrapper and the default window; ended
 // exactly once, whichever way the file ends.
 class InflateStream {
@@ -89,67 +82,104 @@ bool ContainsNoCase(const char* text, const char* pattern) {
     return MbsStr(t, p) != nullptr;
 }
 
-ArchiveStatus InflateEntryToFile(FILE* archive, int32_t size, uint32_t remaining, const char* path,
-                                 ExtractCallback& callback, int32_t count) {
-    Buffer in = AllocUnit();
-    Buffer out = AllocUnit();
-    unsigned char timeField[8];
-    if (std::fread(timeField, 1, sizeof timeField, archive) != sizeof timeField)
-        return ArchiveStatus::Truncated;
-    int64_t shownCount = static_cast<int64_t>(count) + 8;
+namespace {
 
+// One file's zlib stream, from the archive into the output file: input read
+// in pieces of at most ProgressUnit, output written and reported in whole
+// units and once more for what is left at the stream's end.
+class FileInflate {
+public:
+    FileInflate(FILE* archive, uint32_t remaining, int64_t shownCount, FILE* file, ExtractCallback& callback,
+                unsigned char* in, unsigned char* out)
+        : archive_(archive), remaining_(remaining), shownCount_(shownCount), file_(file), callback_(callback),
+          in_(in), out_(out) {}
+
+    ArchiveStatus Run() {
+        if (!z_.Init())
+            return ArchiveStatus::BadStream;
+        z_->next_out = out_;
+        z_->avail_out = ProgressUnit;
+        for (;;) {
+            if (z_->avail_in == 0 && remaining_ > 0 && !Feed())
+                return ArchiveStatus::Truncated;
+            int rc = inflate(z_.get(), Z_NO_FLUSH);
+            if (rc == Z_STREAM_END)
+                return Finish();
+            if (rc != Z_OK)
+                return ArchiveStatus::BadStream;
+            if (z_->avail_out == 0 && !Flush(ProgressUnit))
+                return ArchiveStatus::WriteFailed;
+        }
+    }
+
+private:
+    bool Feed() {
+        uint32_t piece = remaining_ < static_cast<uint32_t>(ProgressUnit) ? remaining_ : ProgressUnit;
+        remaining_ -= piece;
+        shownCount_ += piece;
+        if (!ReadExact(archive_, in_, piece))
+            return false;
+        z_->next_in = in_;
+        z_->avail_in = piece;
+        return true;
+    }
+
+    bool Flush(size_t n) {
+        if (!WriteAll(file_, out_, n))
+            return false;
+        written_ += static_cast<int64_t>(n);
+        z_->next_out = out_;
+        z_->avail_out = ProgressUnit;
+        callback_.Progress(written_, static_cast<int32_t>(shownCount_));
+        return true;
+    }
+
+    ArchiveStatus Finish() {
+        // A stream shorter than its compressed size would leave the walk
+        // inside this entry's data.
+        if (z_->avail_in != 0 || remaining_ != 0)
+            return ArchiveStatus::BadStream;
+        size_t left = ProgressUnit - z_->avail_out;
+        if (left > 0 && !Flush(left))
+            return ArchiveStatus::WriteFailed;
+        return z_.End() == Z_OK ? ArchiveStatus::Ok : ArchiveStatus::BadStream;
+    }
+
+    FILE* archive_;
+    uint32_t remaining_;
+    int64_t shownCount_;
+    FILE* file_;
+    ExtractCallback& callback_;
+    unsigned char* in_;
+    unsigned char* out_;
+    InflateStream z_;
+    int64_t written_ = 0;
+};
+
+}  // namespace
+
+ArchiveStatus EntryInflater::Inflate(FILE* archive, int32_t size, uint32_t remaining, const char* path,
+                                     ExtractCallback& callback, int32_t count) {
+    if (!in_) {
+        in_.reset(static_cast<unsigned char*>(AllocOrReport(ProgressUnit)));
+        out_.reset(static_cast<unsigned char*>(AllocOrReport(ProgressUnit)));
+    }
+    unsigned char timeField[8];
+    if (!ReadExact(archive, timeField, sizeof timeField))
+        return ArchiveStatus::Truncated;
     UniqueFile file(callback.CreateOutputFile(path));
     if (!file)
         return ArchiveStatus::CannotCreate;
     callback.BeginFile(path, size);
-
-    InflateStream z;
-    if (!z.Init())
-        return ArchiveStatus::BadStream;
-    z->next_out = out.get();
-    z->avail_out = ProgressUnit;
-    int64_t written = 0;
-    for (;;) {
-        if (z->avail_in == 0 && remaining > 0) {
-            uint32_t piece = remaining < static_cast<uint32_t>(ProgressUnit) ? remaining : ProgressUnit;
-            remaining -= piece;
-            shownCount += piece;
-            if (std::fread(in.get(), 1, piece, archive) != piece)
-                return ArchiveStatus::Truncated;
-            z->next_in = in.get();
-            z->avail_in = piece;
-        }
-        int rc = inflate(z.get(), Z_NO_FLUSH);
-        if (rc == Z_STREAM_END) {
-            // A stream shorter than its compressed size would leave the walk
-            // inside this entry's data.
-            if (z->avail_in != 0 || remaining != 0)
-                return ArchiveStatus::BadStream;
-            size_t left = ProgressUnit - z->avail_out;
-            if (left > 0) {
-                if (!WriteAll(file.get(), out.get(), left))
-                    return ArchiveStatus::WriteFailed;
-                written += static_cast<int64_t>(left);
-                callback.Progress(written, static_cast<int32_t>(shownCount));
-            }
-            if (z.End() != Z_OK)
-                return ArchiveStatus::BadStream;
-            if (std::fclose(file.release()) != 0)
-                return ArchiveStatus::WriteFailed;
-            callback.SetFileTime(path, LoadU64(timeField));
-            return ArchiveStatus::Ok;
-        }
-        if (rc != Z_OK)
-            return ArchiveStatus::BadStream;
-        if (z->avail_out == 0) {
-            if (!WriteAll(file.get(), out.get(), ProgressUnit))
-                return ArchiveStatus::WriteFailed;
-            written += ProgressUnit;
-            z->next_out = out.get();
-            z->avail_out = ProgressUnit;
-            callback.Progress(written, static_cast<int32_t>(shownCount));
-        }
-    }
+    FileInflate inflater(archive, remaining, static_cast<int64_t>(count) + 8, file.get(), callback, in_.get(),
+                         out_.get());
+    ArchiveStatus status = inflater.Run();
+    if (status != ArchiveStatus::Ok)
+        return status;
+    if (std::fclose(file.release()) != 0)
+        return ArchiveStatus::WriteFailed;
+    callback.SetFileTime(path, LoadU64(timeField));
+    return ArchiveStatus::Ok;
 }
 
 namespace {
@@ -176,6 +206,7 @@ ArchiveStatus ExtractArchive(FILE* archive, const char* destination, ExtractMode
     const bool setup = mode == ExtractModeSetup;
     int64_t count = 0;
     ArchiveEntry entry;
+    EntryInflater inflater;
     for (;;) {
         int64_t offset = TellFile(archive);
         ArchiveStatus status = ReadArchiveEntry(archive, entry);
@@ -203,8 +234,7 @@ ArchiveStatus ExtractArchive(FILE* archive, const char* destination, ExtractMode
             callback.CreateFolder(path);
             continue;
         }
-        status = InflateEntryToFile(archive, entry.size, entry.compressedSize, path, callback,
-                                    static_cast<int32_t>(count));
+        status = inflater.Inflate(archive, entry.size, entry.compressedSize, path, callback, static_cast<int32_t>(count));
         if (status != ArchiveStatus::Ok)
             return Fail(failure, status, entry, offset);
         count += entry.compressedSize;

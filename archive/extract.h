@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "archive/payload_format.h"
+#include "shell/alloc.h"
 
 class ExtractCallback {
 public:
@@ -32,10 +33,19 @@ struct ExtractFailure {
     int64_t offset = 0;        // file offset of that entry's first byte
 };
 
-// Inflates one file entry whose header has been read; the stream stands at
-// its last-write time. `count` is the running count before this file.
-ArchiveStatus InflateEntryToFile(FILE* archive, int32_t size, uint32_t remaining, const char* path,
-                                 ExtractCallback& callback, int32_t count);
+// Inflates file entries whose header has been read; the stream stands at
+// the entry's last-write time. `count` is the running count before this
+// file. Its two ProgressUnit buffers are made at the first file and kept
+// for the next ones.
+class EntryInflater {
+public:
+    ArchiveStatus Inflate(FILE* archive, int32_t size, uint32_t remaining, const char* path, ExtractCallback& callback,
+                          int32_t count);
+
+private:
+    FreeOwner<unsigned char> in_;
+    FreeOwner<unsigned char> out_;
+};
 
 // Walks the archive from its first entry (the stream's position) to the end
 // marker, or in the setup pass to the first folder below the top level.

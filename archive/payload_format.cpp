@@ -4,31 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "archive/stdio_file.h"
 #include "shell/mbtext.h"
-
-uint16_t LoadU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t LoadU32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-
-uint64_t LoadU64(const unsigned char* p) { return LoadU32(p) | (static_cast<uint64_t>(LoadU32(p + 4)) << 32); }
-
-void StoreU16(unsigned char* p, uint16_t v) {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-}
-
-void StoreU32(unsigned char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-void StoreU64(unsigned char* p, uint64_t v) {
-    StoreU32(p, static_cast<uint32_t>(v));
-    StoreU32(p + 4, static_cast<uint32_t>(v >> 32));
-}
 
 const char* DescribeArchiveStatus(ArchiveStatus status) {
     switch (status) {
@@ -62,7 +39,6 @@ const char* DescribeArchiveStatus(ArchiveStatus status) {
 
 namespace {
 
-bool ReadExact(FILE* f, void* buffer, size_t n) { return std::fread(buffer, 1, n, f) == n; }
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 

@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "shell/little_endian.h"
+
 constexpr int32_t ProgressUnit = 131072;  // inflate buffer size and progress bar unit
 constexpr int kMaxPath = 260;             // MAX_PATH, NUL included
 constexpr int32_t kFolderSize = -1;
@@ -62,11 +64,3 @@ ArchiveStatus ReadArchiveEntry(FILE* archive, ArchiveEntry& entry);
 // with any extension). Both '\\' and '/' separate levels; a 0x5C that is
 // the second byte of a double-byte character does not.
 bool IsSafeEntryName(const char* name);
-
-// Little-endian field access, shared by the reader and the writer.
-uint16_t LoadU16(const unsigned char* p);
-uint32_t LoadU32(const unsigned char* p);
-uint64_t LoadU64(const unsigned char* p);
-void StoreU16(unsigned char* p, uint16_t v);
-void StoreU32(unsigned char* p, uint32_t v);
-void StoreU64(unsigned char* p, uint64_t v);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "shell/little_endian.h"
+
 unsigned char RctKeyTable[kRctKeySize] = {};
 
 namespace {
@@ -10,18 +12,6 @@ namespace {
 constexpr unsigned char kMagicPrefix[4] = {0x98, 0x5A, 0x92, 0x9A};
 constexpr const char* kVariantNames[] = {"TC00", "TS00", "TC01", "TS01"};
 constexpr int64_t kMaxPictureBytes = 0x7FFFFFFF;
-
-uint32_t LoadLe(const unsigned char* p, int bytes) {
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return v;
-}
-
-void StoreLe(unsigned char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
 
 // Copies len bytes from dist bytes back, as a forward byte-by-byte copy
 // would: a source that overlaps the destination repeats its pattern. The
@@ -64,18 +54,18 @@ bool ParseRctHeader(const unsigned char (&bytes)[kRctHeaderSize], RctHeader& hea
     if (v == 4)
         return false;
     header.variant = static_cast<RctVariant>(v);
-    header.width = static_cast<int32_t>(LoadLe(bytes + 8, 4));
-    header.height = static_cast<int32_t>(LoadLe(bytes + 12, 4));
-    header.dataSize = LoadLe(bytes + 16, 4);
+    header.width = static_cast<int32_t>(LoadU32(bytes + 8));
+    header.height = static_cast<int32_t>(LoadU32(bytes + 12));
+    header.dataSize = LoadU32(bytes + 16);
     return true;
 }
 
 void FormatRctHeader(const RctHeader& header, unsigned char (&bytes)[kRctHeaderSize]) {
     std::memcpy(bytes, kMagicPrefix, sizeof kMagicPrefix);
     std::memcpy(bytes + 4, RctVariantName(header.variant), 4);
-    StoreLe(bytes + 8, static_cast<uint32_t>(header.width));
-    StoreLe(bytes + 12, static_cast<uint32_t>(header.height));
-    StoreLe(bytes + 16, header.dataSize);
+    StoreU32(bytes + 8, static_cast<uint32_t>(header.width));
+    StoreU32(bytes + 12, static_cast<uint32_t>(header.height));
+    StoreU32(bytes + 16, header.dataSize);
 }
 
 int64_t RctPictureBytes(int32_t width, int32_t height) {
@@ -138,7 +128,7 @@ int64_t DecompressRct(const unsigned char* in, size_t size, unsigned char* out, 
         if (c == 0x7F || (!literal && (c & 3) == 3)) {
             if (size - i < 2)
                 return -1;
-            count = LoadLe(in + i, 2);
+            count = LoadU16(in + i);
             i += 2;
         }
         if (literal) {

@@ -21,7 +21,6 @@
 #include <cstdint>
 
 constexpr size_t kRctHeaderSize = 20;
-constexpr size_t kRctMagicSize = 8;
 constexpr int kRctOffsetCount = 32;
 constexpr size_t kRctKeySize = 1024;
 constexpr size_t kRctTrailerSize = 2;

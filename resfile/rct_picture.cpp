@@ -4,33 +4,26 @@
 #include <cstring>
 #include <memory>
 
+#include "archive/stdio_file.h"
 #include "shell/alloc.h"
+#include "shell/little_endian.h"
 #include "shell/mbtext.h"
 
 RctPictureRecord LastPictureRecord = {};
 
 namespace {
 
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using FileOwner = std::unique_ptr<FILE, FileCloser>;
-
-struct BlockFreer {
-    void operator()(unsigned char* p) const { std::free(p); }
-};
-using StreamOwner = std::unique_ptr<unsigned char, BlockFreer>;
-
-bool ReadExactly(FILE* f, void* into, size_t size) { return std::fread(into, 1, size, f) == size; }
+using StreamOwner = FreeOwner<unsigned char>;
 
 // Bytes from the file's position to its end; -1 when that can't be told
 // (then the file is taken as short rather than trusting its data size).
-long RemainingBytes(FILE* f) {
-    long here = std::ftell(f);
-    if (here < 0 || std::fseek(f, 0, SEEK_END) != 0)
+// 64-bit positions: a file past 2 GiB is still measured in a 32-bit build.
+int64_t RemainingBytes(FILE* f) {
+    int64_t here = TellFile(f);
+    if (here < 0)
         return -1;
-    long end = std::ftell(f);
-    if (std::fseek(f, here, SEEK_SET) != 0 || end < here)
+    int64_t end = SeekFileEnd(f);
+    if (end < here || !SeekFile(f, here, SEEK_SET))
         return -1;
     return end - here;
 }
@@ -39,22 +32,22 @@ long RemainingBytes(FILE* f) {
 // the stream is read from the right place whatever the name's length.
 bool ReadName(FILE* f, RctPictureRecord& record) {
     unsigned char length[2];
-    if (!ReadExactly(f, length, 2))
+    if (!ReadExact(f, length, 2))
         return false;
-    record.nameLength = static_cast<uint16_t>(length[0] | length[1] << 8);
+    record.nameLength = LoadU16(length);
     size_t kept = record.nameLength < kRctKeptNameSize ? record.nameLength : kRctKeptNameSize;
     char first[kRctKeptNameSize + 1];
-    if (!ReadExactly(f, first, kept))
+    if (!ReadExact(f, first, kept))
         return false;
     first[kept] = '\0';
     CopyText(record.name, sizeof record.name, first);
-    return std::fseek(f, static_cast<long>(record.nameLength - kept), SEEK_CUR) == 0;
+    return SeekFile(f, static_cast<int64_t>(record.nameLength - kept), SEEK_CUR);
 }
 
 // One pass over the file: header, name and the whole stream in one read.
 RctLoadStatus ReadFile(FILE* f, const char* name, RctHeader& header, StreamOwner& stream) {
     unsigned char bytes[kRctHeaderSize];
-    if (!ReadExactly(f, bytes, sizeof bytes))
+    if (!ReadExact(f, bytes, sizeof bytes))
         return RctLoadStatus::ShortFile;
     if (!ParseRctHeader(bytes, header))
         return RctLoadStatus::BadMagic;
@@ -69,11 +62,11 @@ RctLoadStatus ReadFile(FILE* f, const char* name, RctHeader& header, StreamOwner
         return RctLoadStatus::BadSize;
     // A data size beyond the file's end is a short file, never a request
     // for that much memory.
-    long remaining = RemainingBytes(f);
-    if (remaining < 0 || header.dataSize > static_cast<unsigned long>(remaining))
+    int64_t remaining = RemainingBytes(f);
+    if (remaining < 0 || static_cast<int64_t>(header.dataSize) > remaining)
         return RctLoadStatus::ShortFile;
     stream.reset(static_cast<unsigned char*>(AllocOrReport(header.dataSize)));
-    if (!ReadExactly(f, stream.get(), header.dataSize))
+    if (!ReadExact(f, stream.get(), header.dataSize))
         return RctLoadStatus::ShortFile;
     return RctLoadStatus::Ok;
 }
@@ -123,7 +116,7 @@ RctLoadStatus LoadRct(const char* name, RctLoadCallback& callback) {
     RctHeader header;
     StreamOwner stream;
     for (int attempt = 1;; ++attempt) {
-        FileOwner file(callback.OpenFile(name));
+        UniqueFile file(callback.OpenFile(name));
         if (!file)
             return RctLoadStatus::CannotOpen;
         RctLoadStatus status = ReadFile(file.get(), name, header, stream);

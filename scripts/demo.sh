@@ -1,10 +1,14 @@
 #!/bin/bash
 # The main job on the bundled demo game: installs what is missing, builds
-# varnok-pack, the installer and the demo's own programs, packs the demo game
+# varnok-pack, the installer, the uninstaller and the demo's game program,
+# packs the demo game
 # into out/demo/setup.exe (the shipped 32-bit installer), lists and verifies
 # it, then starts the same game packed behind the 64-bit build of the
-# installer under Wine (this machine's Wine runs 64-bit programs only).
-# Without a display the run is under Xvfb and ends with a screenshot.
+# installer under Wine (this machine's Wine runs 64-bit programs only) and
+# installs it through every window under Xvfb: each window is photographed
+# into out/demo/ (the launcher, SETUP, the confirmation, MAKESHORTCUT, the
+# end dialog, and the copy window in the middle of a copy), then the
+# installed files, links and registry values are listed.
 #
 #   scripts/demo.sh
 #
@@ -12,6 +16,7 @@
 # other build folders (default those of the presets).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 native=${VARNOK_NATIVE_BUILD:-build/native}
 win32=${VARNOK_WIN32_BUILD:-build/win32}
 win64=${VARNOK_BUILD:-build/win64}
@@ -27,15 +32,16 @@ build() {  # preset folder targets...
     cmake --build "$dir" -j "$jobs" --target "$@"
 }
 build native "$native" varnok-pack
-build win32 "$win32" Pelladrover varnok_demo uninst_demo
-build win64 "$win64" Pelladrover
+build win32 "$win32" Pelladrover UnInst varnok_demo
+build win64 "$win64" Pelladrover UnInst varnok_menu_show varnok_install_tool varnok_copy_window_show
 pack=$native/tools/varnok-pack/varnok-pack
 
-# The game folder as shipped: the data of demo/game and its two programs.
+# The game folder as shipped: the data of demo/game and its program; pack
+# adds the UnInst.exe built beside each stub.
 rm -rf "$out"
 mkdir -p "$out"
 cp -r demo/game "$out/game"
-cp "$win32/demo/programs/varnok.exe" "$win32/demo/programs/UnInst.exe" "$out/game/"
+cp "$win32/demo/programs/varnok.exe" "$out/game/"
 
 echo "=== pack the demo game"
 "$pack" pack --stub "$win32/Pelladrover.exe" -o "$out/setup.exe" "$out/game"
@@ -44,6 +50,27 @@ echo "=== list $out/setup.exe"
 echo "=== verify $out/setup.exe"
 "$pack" verify "$out/setup.exe"
 
-echo "=== run the installer under Wine"
+echo "=== install it under Wine"
 "$pack" pack --stub "$win64/Pelladrover.exe" -o "$out/setup-x64.exe" "$out/game" >/dev/null
-VARNOK_BUILD=$win64 scripts/run-installer.sh "$out/setup-x64.exe" "$out/installer.png"
+echo "what the install will write (varnok-pack env plan):"
+"$pack" env plan "$out/game/install.env" --typed 'C:\Games\HoshifuruOka'
+(
+    source scripts/wine-session.sh
+    source scripts/install-shot.sh
+    unset DISPLAY
+    wine_session_start "$root/$win64"
+    trap wine_session_stop EXIT
+    rm -rf "$WINEPREFIX/drive_c/Games/HoshifuruOka"
+    status=0
+    install_shot "$root/$win64" "$root/$out/setup-x64.exe" 'C:\Games\HoshifuruOka' "$root/$out" || status=$?
+    echo "the installer ended with exit code $status"
+    echo "installed files:"
+    (cd "$WINEPREFIX/drive_c/Games/HoshifuruOka" && find . -type f | sort)
+    echo "links:"
+    find "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs" "$WINEPREFIX/drive_c/users/Public/Desktop" \
+        -iname '*.lnk' -newer "$root/$out/setup-x64.exe" 2>/dev/null | sed "s|$WINEPREFIX/||"
+    [ "$status" = 0 ]
+)
+VARNOK_BUILD=$win64 scripts/screenshot-copy.sh "$out/4-copy.png" >/dev/null
+echo "screenshots:"
+ls "$out"/*.png

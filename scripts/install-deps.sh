@@ -6,6 +6,7 @@ set -eu
 PACKAGES="cmake make g++ pkg-config python3 \
   mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev \
   zlib1g-dev libdeflate-dev libstb-dev googletest \
+  g++-multilib lib32z1-dev libdeflate-dev:i386 qemu-user clang libclang-rt-dev \
   wine64 xvfb xauth x11-apps imagemagick fonts-ipafont-gothic locales zip dpkg-dev"
 
 missing=""
@@ -15,6 +16,11 @@ done
 
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo
+
+# The 32-bit build links Debian's i386 libdeflate.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+fi
 
 if [ -n "$missing" ]; then
     echo "install-deps: installing$missing"

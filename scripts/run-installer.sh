@@ -4,10 +4,11 @@
 #   scripts/run-installer.sh INSTALLER [SCREENSHOT.png]
 #
 # With a display the installer runs there until it ends. Without one it runs
-# under Xvfb: after VARNOK_SHOT_DELAY seconds (default 8) a screenshot of the
-# screen is saved (default out/installer.png), the installer is ended, and
-# the screenshot's path is printed. The Wine prefix lives in the win64 build
-# folder, VARNOK_BUILD (default build/win64).
+# under Xvfb: once its launcher window is up, a screenshot of the window is
+# saved (default out/installer.png), the launcher's exit button (終了) is
+# pressed, and the installer's exit code and the screenshot's path are
+# printed. The Wine prefix and the helper that drives the launcher live in
+# the win64 build folder, VARNOK_BUILD (default build/win64).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -17,12 +18,12 @@ if [ $# -lt 1 ] || [ ! -f "$1" ]; then
 fi
 installer=$(realpath "$1")
 shot=$(realpath -m "${2:-out/installer.png}")
-delay=${VARNOK_SHOT_DELAY:-8}
+build=$root/${VARNOK_BUILD:-build/win64}
 
 source scripts/wine-session.sh
 headless=0
 [ -z "${DISPLAY:-}" ] && headless=1
-wine_session_start "$root/${VARNOK_BUILD:-build/win64}"
+wine_session_start "$build"
 trap wine_session_stop EXIT
 
 if [ "$headless" = 0 ]; then
@@ -32,21 +33,6 @@ if [ "$headless" = 0 ]; then
     exit 0
 fi
 
-"$WINE64" "$installer" &
-pid=$!
-for _ in $(seq $((delay * 10))); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-mkdir -p "$(dirname "$shot")"
-import -display "$DISPLAY" -window root "$shot"
-if kill -0 "$pid" 2>/dev/null; then
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    echo "run-installer: the installer was ended after $delay s"
-else
-    status=0
-    wait "$pid" || status=$?
-    echo "run-installer: the installer ended by itself with exit code $status"
-fi
+source scripts/launcher-shot.sh
+launcher_shot "$build" "$installer" "$shot"
 echo "$shot"

@@ -1,6 +1,7 @@
 #!/bin/bash
 # The whole check on a fresh machine: install what is missing, build the
-# native, win64 and win32 builds, run every native and Wine test.
+# native, 32-bit native, win64 and win32 builds, run every native, qemu-i386
+# and Wine test, and a short pass of every fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -8,7 +9,7 @@ jobs=$(nproc)
 
 scripts/install-deps.sh
 
-for preset in native win64 win32; do
+for preset in native native32 win64 win32; do
     echo "=== build $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
@@ -22,6 +23,10 @@ trap wine_session_stop EXIT
 status=0
 echo "=== test native"
 ctest --preset native -j "$jobs" || status=1
+echo "=== test native32 (qemu-i386)"
+ctest --preset native32 -j "$jobs" || status=1
+echo "=== fuzz (20 s per harness)"
+scripts/fuzz.sh 20 || status=1
 echo "=== test win64 (Wine)"
 ctest --preset win64 || status=1
 echo "=== release zip"

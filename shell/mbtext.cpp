@@ -24,26 +24,25 @@ bool IsLeadByte(unsigned char byte) { return kSjisLeads.lead[byte]; }
 
 // The rule looks only at the byte before the backslash: a lead byte there
 // makes the 0x5C the second byte of a double-byte character.
-static bool EndsInPlainBackslash(const char* text, size_t len) {
+bool EndsInPlainBackslash(const char* text) {
+    size_t len = std::strlen(text);
     return len > 0 && text[len - 1] == '\\' && (len == 1 || !IsLeadByte(static_cast<unsigned char>(text[len - 2])));
 }
 
 void TrimTrailingBackslash(char* text) {
-    size_t len = std::strlen(text);
-    if (EndsInPlainBackslash(text, len))
-        text[len - 1] = '\0';
+    if (EndsInPlainBackslash(text))
+        text[std::strlen(text) - 1] = '\0';
 }
 
 void AppendTrailingBackslash(char* text) {
-    size_t len = std::strlen(text);
-    if (EndsInPlainBackslash(text, len))
+    if (EndsInPlainBackslash(text))
         return;
+    size_t len = std::strlen(text);
     text[len] = '\\';
     text[len + 1] = '\0';
 }
 
 void SetMbCodePage(int codePage) { gMbCodePage = codePage; }
-int GetMbCodePage() { return gMbCodePage; }
 
 bool IsMbLeadByte(unsigned char byte) {
     switch (gMbCodePage) {

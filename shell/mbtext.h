@@ -13,6 +13,10 @@
 // whatever code page the process uses.
 bool IsLeadByte(unsigned char byte);
 
+// True when the text ends in a '\\' that is not the second byte of a
+// double-byte character (the byte before it is no lead byte).
+bool EndsInPlainBackslash(const char* text);
+
 // Removes a final '\\' unless it is the second byte of a double-byte
 // character. Works in place.
 void TrimTrailingBackslash(char* text);
@@ -26,7 +30,6 @@ void AppendTrailingBackslash(char* text);
 // Double-byte code pages (932, 936, 949, 950) have lead bytes; any other is
 // taken as single-byte.
 void SetMbCodePage(int codePage);
-int GetMbCodePage();
 bool IsMbLeadByte(unsigned char byte);
 
 // Next character after p (one or two bytes; never steps over the NUL).

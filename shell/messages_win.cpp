@@ -28,6 +28,18 @@ int ShowBox(UINT style, bool copyToClipboard, const char* format, va_list args) 
     return MessageBoxA(owner, text, GetOwnerWindowText(), style);
 }
 
+// EmptyClipboard makes the window that opened the clipboard its owner, and
+// Windows refuses SetClipboardData while there is none: before the menu
+// exists there is no active window, so a hidden window of the program's own
+// opens it then. It lives until the process ends.
+HWND ClipboardOwner() {
+    if (HWND active = GetActiveWindow())
+        return active;
+    static HWND hidden =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return hidden;
+}
+
 }  // namespace
 
 void ShowRetryCancelError(const char* format, ...) {
@@ -35,7 +47,8 @@ void ShowRetryCancelError(const char* format, ...) {
     va_start(args, format);
     int answer = ShowBox(MB_RETRYCANCEL | MB_ICONERROR, true, format, args);
     va_end(args);
-    if (answer == IDCANCEL)
+    // 0 is a box that could not be shown: nobody can answer Retry.
+    if (answer != IDRETRY)
         std::exit(-1);
 }
 
@@ -64,7 +77,7 @@ int CopyTextToClipboard(const char* text) {
         GlobalUnlock(block);
     }
     // The clipboard owns the block once SetClipboardData took it.
-    if (OpenClipboard(GetActiveWindow())) {
+    if (OpenClipboard(ClipboardOwner())) {
         EmptyClipboard();
         if (!SetClipboardData(CF_TEXT, block))
             GlobalFree(block);

@@ -10,6 +10,8 @@
 #include "config/section_lists.h"
 #include "config/setting_table.h"
 #include "resfile/file_locator.h"
+#include "shell/dll_hardening.h"
+#include "shell/main_menu.h"
 #include "shell/mbtext.h"
 #include "shell/messages.h"
 #include "shell/work_folder.h"
@@ -53,9 +55,31 @@ void RefuseSecondCopy() {
     }
 }
 
+// メインメニューを表示できませんでした。(%lu)
+constexpr char kMenuFailedFormat[] =
+    "\x83\x81\x83\x43\x83\x93\x83\x81\x83\x6a\x83\x85\x81\x5b\x82\xf0\x95\x5c\x8e\xa6\x82\xc5\x82\xab\x82\xdc"
+    "\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd\x81\x42(%lu)";
+
+// The menu ends with 0 once it has freed its picture and removed the
+// WorkFolder; any other result runs it again. A menu that cannot be created
+// at all is a fatal start-up failure like a missing settings file.
+void RunMainMenu(HINSTANCE instance) {
+    for (;;) {
+        INT_PTR result = DialogBoxParamA(instance, "MAINDIALOG", nullptr, MainMenuProc, 0);
+        if (result == 0)
+            return;
+        if (result == -1) {
+            ShowError(kMenuFailedFormat, GetLastError());
+            RemoveWorkFolder();
+            std::exit(-1);
+        }
+    }
+}
+
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    RestrictDllSearchToSystem32();
     SetMbCodePage(static_cast<int>(GetACP()));
 
     CoInitialize(nullptr);
@@ -70,6 +94,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     LoadSettings();
     RefuseSecondCopy();
 
-    RemoveWorkFolder();
+    RunMainMenu(instance);
     return 0;
 }

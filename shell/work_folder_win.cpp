@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "shell/dll_hardening.h"
 #include "shell/mbtext.h"
 #include "shell/work_folder.h"
 
@@ -52,6 +53,14 @@ bool JoinResult() {
     return n >= 0 && static_cast<size_t>(n) < sizeof gScan.result;
 }
 
+// winmm is no KnownDLL: its clock is loaded from the system, and the tick
+// count stands in where it is missing.
+DWORD WorkFolderTicks() {
+    using Clock = DWORD(WINAPI*)();
+    auto clock = reinterpret_cast<Clock>(reinterpret_cast<void*>(SystemFunction("winmm.dll", "timeGetTime")));
+    return clock ? clock() : GetTickCount();
+}
+
 }  // namespace
 
 void FormatWorkFolderName(char* name, uint32_t ticks) {
@@ -63,12 +72,16 @@ void CreateWorkFolder() {
     if (n == 0 || n >= MAX_PATH - 1)
         gSavedCurrentDirectory[0] = '\0';
     char name[32];
-    FormatWorkFolderName(name, timeGetTime());
+    FormatWorkFolderName(name, WorkFolderTicks());
     char temp[MAX_PATH + 1];
     n = GetTempPathA(MAX_PATH - 1, temp);
     if (n == 0 || n >= MAX_PATH - 1)
         temp[0] = '\0';
     AppendTrailingBackslash(temp);
+    // A start folder too long to keep: the temp folder is a place outside
+    // the WorkFolder to step to, so that it can still be removed at the end.
+    if (gSavedCurrentDirectory[0] == '\0')
+        CopyText(gSavedCurrentDirectory, sizeof gSavedCurrentDirectory, temp);
     std::snprintf(gWorkFolderPath, sizeof gWorkFolderPath, "%s%s", temp, name);
     CreateDirectoryA(gWorkFolderPath, nullptr);
     SetCurrentDirectoryA(gWorkFolderPath);

@@ -9,6 +9,9 @@
 //                                         zlib inflate, fwrite, file time
 //   archive_bench extract-core ARC DIR    (b) the portable walk the installer
 //                                         runs, with the Linux callback
+//   archive_bench setup-core ARC DIR      the same walk as the setup pass; ARC
+//                                         may be an installer (*.exe) with the
+//                                         archive appended
 //   archive_bench deflate-zlib GAMEDIR    zlib level 6 on one thread over the
 //                                         files pack would take; prints the
 //                                         compressed total
@@ -33,6 +36,7 @@
 #include "archive/extract.h"
 #include "archive/payload_locate.h"
 #include "archive/stdio_file.h"
+#include "tests/bench/design_loop.h"
 #include "tools/varnok-pack/game_folder.h"
 #include "tools/varnok-pack/native_extract.h"
 
@@ -231,74 +235,25 @@ OpenedArchive OpenOrDie(const char* path) {
     return archive;
 }
 
-bool ReadExact(FILE* f, void* p, size_t n) { return std::fread(p, 1, n, f) == n; }
-
-// One file as the installer's loop does it, nothing more.
-bool InflatePlain(FILE* archive, uint32_t remaining, FILE* out) {
-    auto* in = static_cast<unsigned char*>(std::malloc(ProgressUnit));
-    auto* buffer = static_cast<unsigned char*>(std::malloc(ProgressUnit));
-    z_stream z{};
-    bool ok = inflateInit(&z) == Z_OK;
-    z.next_out = buffer;
-    z.avail_out = ProgressUnit;
-    for (int rc = Z_OK; ok && rc != Z_STREAM_END;) {
-        if (z.avail_in == 0 && remaining > 0) {
-            uint32_t piece = std::min<uint32_t>(remaining, ProgressUnit);
-            remaining -= piece;
-            z.avail_in = static_cast<uInt>(std::fread(in, 1, piece, archive));
-            z.next_in = in;
-        }
-        rc = inflate(&z, Z_NO_FLUSH);
-        ok = rc == Z_OK || rc == Z_STREAM_END;
-        size_t full = ProgressUnit - z.avail_out;
-        if (ok && (z.avail_out == 0 || rc == Z_STREAM_END) && full > 0) {
-            ok = std::fwrite(buffer, 1, full, out) == full;
-            z.next_out = buffer;
-            z.avail_out = ProgressUnit;
-        }
-    }
-    inflateEnd(&z);
-    std::free(in);
-    std::free(buffer);
-    return ok;
-}
-
 int ExtractPlain(const char* path, const std::string& dest) {
     OpenedArchive opened = OpenOrDie(path);
     UniqueFile archive(opened.file);
     NativeExtractCallback files(dest);
-    for (;;) {
-        unsigned char field[8];
-        char name[kMaxPath];
-        if (!ReadExact(archive.get(), field, 2))
-            return 1;
-        uint16_t length = LoadU16(field);
-        if (length == 0)
-            return 0;
-        if (length > kMaxPath || !ReadExact(archive.get(), name, length) || !ReadExact(archive.get(), field, 8))
-            return 1;
-        std::string walkPath = dest + "\\" + name;
-        if (static_cast<int32_t>(LoadU32(field)) == kFolderSize) {
-            files.CreateFolder(walkPath.c_str());
-            continue;
-        }
-        uint32_t compressed = LoadU32(field + 4);
-        if (!ReadExact(archive.get(), field, 8))
-            return 1;
-        UniqueFile out(files.CreateOutputFile(walkPath.c_str()));
-        if (!out || !InflatePlain(archive.get(), compressed, out.get()))
-            return 1;
-        out.reset();
-        files.SetFileTime(walkPath.c_str(), LoadU64(field));
-    }
+    return WalkPlain(archive.get(), dest, files) ? 0 : 1;
 }
 
-int ExtractCore(const char* path, const std::string& dest) {
-    OpenedArchive opened = OpenOrDie(path);
+int ExtractCore(const char* path, const std::string& dest, ExtractMode mode) {
+    std::string name = path;
+    bool installer = name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0;
+    OpenedArchive opened = installer ? OpenAppendedArchive(path) : OpenOrDie(path);
+    if (opened.status != ArchiveStatus::Ok) {
+        std::fprintf(stderr, "%s: %s\n", path, DescribeArchiveStatus(opened.status));
+        return 1;
+    }
     UniqueFile archive(opened.file);
     NativeExtractCallback files(dest);
     ExtractFailure failure;
-    ArchiveStatus status = ExtractArchive(archive.get(), dest.c_str(), ExtractModeFull, files, &failure);
+    ArchiveStatus status = ExtractArchive(archive.get(), dest.c_str(), mode, files, &failure);
     if (status != ArchiveStatus::Ok)
         std::fprintf(stderr, "%s: %s at %lld\n", failure.name, DescribeArchiveStatus(status),
                      static_cast<long long>(failure.offset));
@@ -368,13 +323,15 @@ int main(int argc, char** argv) {
     if (mode == "inflate-plain" && argc == 4)
         return ExtractPlain(argv[2], argv[3]);
     if (mode == "extract-core" && argc == 4)
-        return ExtractCore(argv[2], argv[3]);
+        return ExtractCore(argv[2], argv[3], ExtractModeFull);
+    if (mode == "setup-core" && argc == 4)
+        return ExtractCore(argv[2], argv[3], ExtractModeSetup);
     if (mode == "deflate-zlib" && argc == 3)
         return DeflateZlib(argv[2]);
     if (mode == "run" && argc >= 4)
         return RunMeasured(argv[2], argv + 3);
     std::fprintf(stderr,
-                 "usage: archive_bench corpus DIR [BIG_MB] | inflate-plain ARC DIR | extract-core ARC DIR | "
+                 "usage: archive_bench corpus DIR [BIG_MB] | inflate-plain ARC DIR | extract-core ARC DIR | setup-core ARC DIR | "
                  "deflate-zlib GAMEDIR | run RESULT CMD...\n");
     return 2;
 }

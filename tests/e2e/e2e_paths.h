@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -25,11 +27,11 @@ inline std::string TempPath() {
     return temp;
 }
 
-// The WorkFolders present under the temp path.
-inline std::set<std::string> WorkFolders() {
+// The names that a FindFirstFile pattern matches.
+inline std::set<std::string> NamesMatching(const std::string& pattern) {
     std::set<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE scan = FindFirstFileA((TempPath() + "VezuDURuvedarOvurod_*").c_str(), &found);
+    HANDLE scan = FindFirstFileA(pattern.c_str(), &found);
     if (scan == INVALID_HANDLE_VALUE)
         return names;
     do
@@ -37,4 +39,31 @@ inline std::set<std::string> WorkFolders() {
     while (FindNextFileA(scan, &found));
     FindClose(scan);
     return names;
+}
+
+// The WorkFolders present under the temp path.
+inline std::set<std::string> WorkFolders() { return NamesMatching(TempPath() + "VezuDURuvedarOvurod_*"); }
+
+// Deletes the plain files and the folder of every WorkFolder that is not in
+// `before` (those left by a run that ended without removing its own);
+// returns how many folders were removed.
+inline int RemoveWorkFoldersAddedSince(const std::set<std::string>& before) {
+    std::set<std::string> added;
+    std::set<std::string> now = WorkFolders();
+    std::set_difference(now.begin(), now.end(), before.begin(), before.end(), std::inserter(added, added.end()));
+    int removed = 0;
+    for (const std::string& name : added) {
+        std::string folder = TempPath() + name;
+        WIN32_FIND_DATAA found;
+        HANDLE scan = FindFirstFileA((folder + "\\*").c_str(), &found);
+        if (scan != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileA((folder + "\\" + found.cFileName).c_str());
+            } while (FindNextFileA(scan, &found));
+            FindClose(scan);
+        }
+        removed += RemoveDirectoryA(folder.c_str()) ? 1 : 0;
+    }
+    return removed;
 }

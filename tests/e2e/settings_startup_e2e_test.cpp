@@ -12,6 +12,7 @@
 
 #include "tests/e2e/driver/win_driver.h"
 #include "tests/e2e/e2e_paths.h"
+#include "tests/e2e/launcher.h"
 
 namespace {
 
@@ -20,8 +21,6 @@ constexpr DWORD kExitFailure = 0xFFFFFFFF;  // exit code -1
 // SOURCE_DATE_EPOCH of make-installers.sh as a FILETIME: every stored time is capped there.
 constexpr uint64_t kStoredTime = (1230581709ull + 11644473600ull) * 10000000ull;
 
-// " スタートアップ"
-#define STARTUP_SUFFIX " \x83\x58\x83\x5e\x81\x5b\x83\x67\x83\x41\x83\x62\x83\x76"
 constexpr char kNormalTitle[] = "E2E_TEST";
 constexpr char kNormalWindowTitle[] = "E2E_TEST" STARTUP_SUFFIX;
 // [ E2E_TEST スタートアップ ] は既に起動中です
@@ -131,6 +130,7 @@ TEST_F(SettingsStartupTest, DifferentTitlesRunSideBySide) {
     FirstInstance other("E2E_OTHER" STARTUP_SUFFIX);
     ASSERT_TRUE(other.Held());
     Start("normal/setup.exe");
+    ASSERT_TRUE(PressLauncherExit(*installer_, kNormalWindowTitle, kRunTimeoutMs));
     EXPECT_EQ(installer_->WaitForExit(kRunTimeoutMs), 0u);
     EXPECT_EQ(WorkFolders(), before_);
 }
@@ -168,12 +168,7 @@ TEST_P(OpenSectionTest, EndsWithMinusOneWhicheverButton) {
     EXPECT_EQ(ClipboardText(), kOpenRegText);
     PressButton(box, GetParam());
     EXPECT_EQ(installer_->WaitForExit(kRunTimeoutMs), kExitFailure);
-
-    std::string workFolder = NewWorkFolder(before_, WorkFolders());
-    ASSERT_NE(workFolder, "");
-    for (const auto& [name, time] : FilesIn(workFolder))
-        DeleteFileA((workFolder + "\\" + name).c_str());
-    EXPECT_TRUE(RemoveDirectoryA(workFolder.c_str()));
+    EXPECT_EQ(RemoveWorkFoldersAddedSince(before_), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Installer, OpenSectionTest, ::testing::Values(IDRETRY, IDCANCEL),

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -56,6 +57,13 @@ TEST(EnvCheck, Findings) {
          "\xEF\xBB\xBFTITLEBAR x\n",
          {"install.env:1: warning: the file starts with a UTF-8 byte-order mark", "install.env:1: warning: '"},
          kEnvWarnings},
+        {"transfer lines the installer skips or a long folder would push past 511 bytes",
+         "[ini]\ntypo\nOk=REP_INSTALL\nLong=REP_INSTALL" + std::string(300, 'v') + "\n-\n[reg]\nREGEDIT4\n"
+         "[HKEY_CURRENT_USER\\Software\\A]\n@=\"x\"\n\"n\"=dword:1\n\"p\"=\"REP_INSTALL\"\n-\n",
+         {"install.env:2: warning: [ini] line 'typo' has no '='",
+          "install.env:4: warning: with an install folder longer than 206 bytes",
+          "install.env:10: warning: [reg] line '\"n\"=dword:1' is no \"name\"=\"data\" string value"},
+         kEnvWarnings},
         {"unclosed section",
          "[ini]\nA=1\n-\n[reg]\n\"a\"=\"b\"\n",
          {"install.env:4: error: [reg] is never closed"},
@@ -79,7 +87,8 @@ TEST(EnvCheck, Findings) {
 
 TEST(EnvCheck, GameFolderFilesFoundWithoutRegardToCase) {
     ScratchFolder dir;
-    dir.Write("install.env", "EXENAME bin\\Game.exe\nINSTREADME \x82\xa8\nHELP_FILE \x83\x5c.htm\n");
+    dir.Write("install.env",
+              "EXENAME bin\\Game.exe\nINSTREADME \x82\xa8\nHELP_FILE \x83\x5c.htm\n[delfiles]\n*\nbin\\*\n-\n");
     auto check = [](std::string& text) {
         text = Printed([](FILE* out) { CheckEnv(ParseEnvFile("install.env"), "install.env", ".", out); });
     };
@@ -87,12 +96,84 @@ TEST(EnvCheck, GameFolderFilesFoundWithoutRegardToCase) {
     check(text);
     EXPECT_EQ(text, "install.env:1: warning: EXENAME names 'bin\\Game.exe', which . lacks\n"
                     "install.env:3: warning: HELP_FILE names '\xe3\x82\xbd.htm', which . lacks\n"
+                    "install.env:6: warning: [delfiles] entry 'bin\\*' matches no file of .\n"
                     "install.env: warning: INSTREADMEFL (by default) names 'readme.txt', which . lacks\n"
-                    "install.env: warning: . has no UnInst.exe, which the uninstall entry and its shortcut point at\n");
+                    "install.env: note: . has no UnInst.exe; pack adds the system's own uninstaller\n");
     for (const char* name : {"BIN/game.EXE", "\xe3\x82\xbd.HTM", "README.TXT", "uninst.exe"})
         dir.Write(name, "x");
     check(text);
     EXPECT_EQ(text, "");
+}
+
+// What an uninstall would make of the game folder: refused entries in
+// either section, [delfiles] entries matching nothing ([delfiles_user] ones
+// name saves, which come later), files left behind, counted past twenty.
+TEST(EnvCheck, DelFilesAgainstTheGameFolder) {
+    const struct {
+        const char* name;
+        std::string sections;
+        std::vector<std::string> files;
+        std::vector<std::string> findings;  // each printed line starts with one of these, in order
+    } cases[] = {
+        {"everything covered, UnInst.exe by pack",
+         "[delfiles]\ninstall.env\ngame.exe\nUnInst.exe\ndata\\*.dat\n-\n[delfiles_user]\nsave\\*.sav\n-\n",
+         {"game.exe", "data/a.dat", "data/b.DAT"},
+         {"install.env: note: . has no UnInst.exe"}},
+        {"refused entries, with their lines",
+         "[delfiles]\n*\n..\\outside.txt\nC:\\x.txt\n-\n[delfiles_user]\n\\save\\*.sav\nsav?\\x\n-\n",
+         {"game.exe", "UnInst.exe"},
+         {"install.env:4: warning: [delfiles] entry '..\\outside.txt' is refused (a level of dots",
+          "install.env:5: warning: [delfiles] entry 'C:\\x.txt' is refused (a ':'",
+          "install.env:8: warning: [delfiles_user] entry '\\save\\*.sav' is refused (a leading backslash",
+          "install.env:9: warning: [delfiles_user] entry 'sav?\\x' is refused ('*' and '?'"}},
+        {"left behind: a subfolder no entry reaches, a Japanese name",
+         "[delfiles]\n*\nmissing.dll\n-\n",
+         {"game.exe", "UnInst.exe", "data/\xe6\x9b\xb2.mml"},
+         {"install.env:4: warning: [delfiles] entry 'missing.dll' matches no file",
+          "install.env: warning: 'data\\\xe6\x9b\xb2.mml' is in no [delfiles] entry"}},
+    };
+    for (const auto& c : cases) {
+        ScratchFolder dir;
+        dir.Write("install.env", "EXENAME game.exe\n" + c.sections);
+        for (const std::string& f : c.files)
+            dir.Write(f, "x");
+        std::string text = Printed([](FILE* out) { CheckEnv(ParseEnvFile("install.env"), "install.env", ".", out); });
+        size_t at = 0;
+        for (const std::string& f : c.findings) {
+            EXPECT_EQ(text.compare(at, f.size(), f), 0) << c.name << ":\n" << text;
+            at = text.find('\n', at) + 1;
+        }
+        EXPECT_EQ(at, text.size()) << c.name << ":\n" << text;
+    }
+    ScratchFolder dir;
+    dir.Write("install.env", "[delfiles]\ninstall.env\nvarnok.exe\n-\n");
+    dir.Write("varnok.exe", "x");
+    for (int i = 0; i < 25; ++i)
+        dir.Write("f" + std::to_string(100 + i), "x");
+    std::string text = Printed([](FILE* out) { CheckEnv(ParseEnvFile("install.env"), "install.env", ".", out); });
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 21 + 1) << text;  // 20 names, the count, the note
+    EXPECT_NE(text.find("warning: 'f119' is in no"), std::string::npos) << text;
+    EXPECT_EQ(text.find("'f120'"), std::string::npos) << text;
+    EXPECT_NE(text.find("5 more files are in no [delfiles] entry"), std::string::npos) << text;
+}
+
+// The printed section, pasted into install.env, covers the whole folder.
+TEST(EnvCommand, DelFilesListsEveryFileForPasting) {
+    ScratchFolder dir;
+    dir.Write("game/install.env", "EXENAME varnok.exe\n");
+    for (const char* name : {"game/varnok.exe", "game/data/\xe6\x9b\xb2.mml", "game/data/sub/a.dat", "game/B.txt"})
+        dir.Write(name, "x");
+    std::string command = std::string(VARNOK_PACK_EXE) + " env delfiles game > section.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    FILE* printed = std::fopen("section.txt", "rb");
+    std::string section = ReadRest(printed);
+    std::fclose(printed);
+    EXPECT_EQ(section, "[delfiles]\r\nB.txt\r\ninstall.env\r\nvarnok.exe\r\ndata\\\x8b\xc8.mml\r\n"
+                       "data\\sub\\a.dat\r\n-\r\n");
+    dir.Write("game/install.env", "EXENAME varnok.exe\r\n" + section);
+    std::string text = Printed([](FILE* out) { CheckEnv(ParseEnvFile("game/install.env"), "install.env", "game", out); });
+    EXPECT_EQ(text, "install.env: note: game has no UnInst.exe; pack adds the system's own uninstaller\n");
+    EXPECT_NE(std::system((std::string(VARNOK_PACK_EXE) + " env delfiles missing 2>/dev/null").c_str()), 0);
 }
 
 int RunPackTool(const std::string& args) {
@@ -109,6 +190,10 @@ TEST(EnvCommand, ExitCodes) {
         {"env check clean.env", 0}, {"env check warn.env", 1},   {"env check open.env", 2},
         {"env check none.env", 2},  {"env dump clean.env", 0},   {"env dump open.env", 1},
         {"env dump none.env", 1},   {"env dump --game . clean.env", 2}, {"env frobnicate clean.env", 2},
+        {"env plan clean.env --typed 'D:\\G' --cdrom 'D:\\' --xp", 0}, {"env plan open.env", 1},
+        {"env plan none.env", 1},   {"env plan --typed a --browsed b clean.env", 2},
+        {"env plan --cdrom Q: --no-cdrom clean.env", 2}, {"env plan --game . clean.env", 2},
+        {"env check --typed a clean.env", 2},
     };
     for (auto& [args, code] : cases)
         EXPECT_EQ(RunPackTool(args), code) << args;
@@ -139,16 +224,18 @@ std::string CheckDemo(bool withGame) {
 
 TEST(EnvCommand, DemoSettingsAreClean) { EXPECT_EQ(CheckDemo(false), ""); }
 
-// The game program and the uninstaller are built from demo/programs and
-// added when the demo is packed: they are all the folder may lack.
+// The game program is built from demo/programs and the uninstaller added
+// by pack: they are all the folder lacks, and every other file is covered.
 TEST(EnvCommand, DemoGameLacksOnlyItsBuiltPrograms) {
     std::string report = CheckDemo(true);
-    EXPECT_NE(report.find("varnok.exe"), std::string::npos) << report;
-    EXPECT_NE(report.find("UnInst.exe"), std::string::npos) << report;
-    size_t lines = 0;
-    for (char c : report)
-        lines += c == '\n';
-    EXPECT_EQ(lines, 2u) << report;
+    const char* lines[] = {"warning: EXENAME names 'varnok.exe'", "warning: [delfiles] entry 'varnok.exe' matches no",
+                           "note: "};
+    size_t at = 0;
+    for (const char* line : lines) {
+        at = report.find(line, at);
+        ASSERT_NE(at, std::string::npos) << line << "\n" << report;
+    }
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 3) << report;
 }
 
 }  // namespace

@@ -38,6 +38,7 @@ TEST(TrailingBackslash, TrimKeepsSecondByteOfDoubleByteCharacter) {
     EXPECT_EQ(Trimmed("\\"), "");
     EXPECT_EQ(Trimmed(std::string("C:\\") + kHyou), std::string("C:\\") + kHyou);
     EXPECT_EQ(Trimmed(std::string("C:\\") + kHyou + "\\"), std::string("C:\\") + kHyou);
+    EXPECT_EQ(Trimmed("C:\\\x83\x5C"), "C:\\\x83\x5C");  // ソ
 }
 
 TEST(TrailingBackslash, AppendOnlyWhenMissing) {
@@ -46,6 +47,7 @@ TEST(TrailingBackslash, AppendOnlyWhenMissing) {
     EXPECT_EQ(Appended("C:\\tmp\\"), "C:\\tmp\\");
     EXPECT_EQ(Appended("\\"), "\\");
     EXPECT_EQ(Appended(std::string("C:\\") + kHyou), std::string("C:\\") + kHyou + "\\");
+    EXPECT_EQ(Appended("C:\\\x83\x5C"), "C:\\\x83\x5C\\");  // ソ
 }
 
 TEST(MbSearch, SecondBytesAreNeverMatched) {

@@ -159,6 +159,51 @@ TEST_F(PackCliTest, VerifyAndExtractRefuseHostileArchives) {
     EXPECT_EQ(ReadFile(dir / "out/nofolder/f"), "owned");
 }
 
+// Our UnInst.exe joins the top-level files, after the set-up files, when the
+// game has none: from beside the stub, or as named; never over the game's own.
+TEST_F(PackCliTest, AddsTheUninstallerWhenTheGameHasNone) {
+    WriteFile(dir / "build/stub.exe", "MZ stub");
+    WriteFile(dir / "build/UnInst.exe", "MZ ours");
+    WriteFile(dir / "other.exe", "MZ named");
+    const struct {
+        const char* name;
+        std::string options;
+        const char* gameOwn;  // written into the game first, or nullptr
+        int exit;
+        const char* packed;   // UnInst.exe's content in the archive, nullptr for none
+    } cases[] = {
+        {"beside the stub", "--stub " + Q(dir / "build/stub.exe"), nullptr, 0, "MZ ours"},
+        {"named, without a stub", "--uninstaller " + Q(dir / "other.exe"), nullptr, 0, "MZ named"},
+        {"left out", "--no-uninstaller --stub " + Q(dir / "build/stub.exe"), nullptr, 0, nullptr},
+        {"the game's own wins", "--stub " + Q(dir / "build/stub.exe"), "uninst.exe", 0, nullptr},
+        {"named but missing", "--uninstaller " + Q(dir / "none.exe"), nullptr, 1, nullptr},
+        {"both switches", "--no-uninstaller --uninstaller " + Q(dir / "other.exe"), nullptr, 2, nullptr},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(dir / "out");
+        std::filesystem::remove(game / "uninst.exe");
+        if (c.gameOwn)
+            WriteFile(game / c.gameOwn, "MZ the game's");
+        Result pack = RunPackTool("pack " + c.options + " -o " + Q(dir / "setup.bin") + " " + Q(game));
+        ASSERT_EQ(pack.exit, c.exit) << c.name << "\n" << pack.output;
+        if (c.exit != 0) {
+            EXPECT_FALSE(std::filesystem::exists(dir / "setup.bin")) << c.name;
+            continue;
+        }
+        EXPECT_EQ(Contains(pack.output, "added the uninstaller UnInst.exe"), c.packed != nullptr) << c.name << pack.output;
+        std::string list = RunPackTool("list " + Q(dir / "setup.bin")).output;
+        size_t ours = list.find("  UnInst.exe\n"), readme = list.find("readme.txt\n"), data = list.find("data\\\n");
+        ASSERT_EQ(ours != std::string::npos, c.packed != nullptr) << c.name << list;
+        if (c.packed) {
+            EXPECT_LT(readme, ours) << list;
+            EXPECT_LT(ours, data) << list;
+            ASSERT_EQ(RunPackTool("extract " + Q(dir / "setup.bin") + " " + Q(dir / "out")).exit, 0);
+            EXPECT_EQ(ReadFile(dir / "out/UnInst.exe"), c.packed) << c.name;
+        }
+        std::filesystem::remove(dir / "setup.bin");
+    }
+}
+
 TEST(PackCli, CommandLineErrorsExitWithTwo) {
     struct Case {
         const char* arguments;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <random>
 
+#include <unistd.h>
+
 #include "tests/native/rct_test_util.h"
 #include "tools/varnok-pack/rct_image.h"
 
@@ -26,6 +28,9 @@ public:
         FILE* f = std::tmpfile();
         if (!file_.empty())
             std::fwrite(file_.data(), 1, file_.size(), f);
+        std::fflush(f);
+        if (sparseLength > 0 && ftruncate(fileno(f), sparseLength) != 0)
+            ADD_FAILURE() << "cannot extend the file";
         std::rewind(f);
         return f;
     }
@@ -50,6 +55,7 @@ public:
     }
 
     int opens = 0, retries = 0, retriesAllowed = 0;
+    off_t sparseLength = 0;  // zero bytes after the picture, up to this length
     std::optional<Bytes> completeOnRetry;
     int32_t width = 0, height = 0, stride = 0;
     Bytes pixels;
@@ -203,6 +209,15 @@ TEST(RctLoad, ShortFilesAreRetriedABoundedNumberOfTimes) {
     later.completeOnRetry = whole;
     EXPECT_EQ(Load(later), RctLoadStatus::Ok);
     EXPECT_EQ(later.opens, kRctReadAttempts + 1);
+}
+
+// Past 4 GiB a 32-bit long or off_t would wrap or fail: the file would be
+// taken as short, or its data size trusted beyond its end.
+TEST(RctLoad, FilesPast4GiBAreMeasuredIn64Bits) {
+    MemoryLoad load(Tc00(10, 3));
+    load.sparseLength = (off_t{1} << 32) + 7;
+    EXPECT_EQ(Load(load), RctLoadStatus::Ok);
+    EXPECT_EQ(load.opens, 1);
 }
 
 TEST(RctLoad, NoSurfaceGivesNoPixels) {

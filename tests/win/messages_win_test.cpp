@@ -48,7 +48,10 @@ protected:
     }
 };
 
+// With no window of the program's active, the clipboard still gets an owner
+// of this process: Windows refuses SetClipboardData on an ownerless one.
 TEST_F(MessagesTest, ErrorBoxShowsFormattedTextWithoutOwnerAndCopiesIt) {
+    ASSERT_EQ(GetActiveWindow(), nullptr);
     BoxAnswerer answer(IDOK);
     ShowError(kInstallFormat, kJapanesePath);
     const SeenBox& box = answer.Seen();
@@ -58,6 +61,9 @@ TEST_F(MessagesTest, ErrorBoxShowsFormattedTextWithoutOwnerAndCopiesIt) {
     EXPECT_EQ(box.caption, "");
     EXPECT_EQ(box.owner, nullptr);
     EXPECT_EQ(ClipboardText(), expected);
+    DWORD clipboardProcess = 0;
+    GetWindowThreadProcessId(GetClipboardOwner(), &clipboardProcess);
+    EXPECT_EQ(clipboardProcess, GetCurrentProcessId());
 }
 
 TEST_F(MessagesTest, FourArgumentsOfMixedKindsAreTakenInOrder) {

@@ -58,6 +58,24 @@ TEST_F(WorkFolderTest, LivesUnderTheTempPathAsTheCurrentDirectoryUntilRemoved) {
     EXPECT_EQ(CurrentDirectory(), start_.path());
 }
 
+// A start folder too long to keep (259 bytes or more): the WorkFolder is
+// still left and removed.
+TEST_F(WorkFolderTest, AStartFolderTooLongToKeepStillLetsTheFolderGo) {
+    std::string deep = start_.path();
+    while (deep.size() < 262) {
+        deep += "\\" + std::string(40, 'd');
+        CreateDirectoryA(("\\\\?\\" + deep).c_str(), nullptr);
+    }
+    if (!SetCurrentDirectoryA(deep.c_str()) || CurrentDirectory().size() < 259)
+        GTEST_SKIP() << "this system cannot enter a " << deep.size() << "-byte folder";
+    CreateWorkFolder();
+    std::string path = GetWorkFolderPath();
+    ASSERT_EQ(CurrentDirectory(), path);
+    ASSERT_TRUE(WriteFileBytes("install.env", "TITLEBAR=x\r\n"));
+    RemoveWorkFolder();
+    EXPECT_FALSE(PathExists(path));
+}
+
 // Once the folder is gone, the scan must not turn on the start folder.
 TEST_F(WorkFolderTest, RemovingTwiceLeavesTheStartFolderAlone) {
     CreateWorkFolder();

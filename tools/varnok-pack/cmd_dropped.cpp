@@ -9,7 +9,9 @@
 
 namespace {
 
-constexpr char kStubName[] = "Pelladrover.exe";
+// The programs that ship beside this one: the installer and the
+// uninstaller pack adds beside it.
+constexpr const char* kShippedNames[] = {"Pelladrover.exe", "UnInst.exe"};
 
 }  // namespace
 
@@ -17,11 +19,14 @@ int RunDroppedFolder(const char* folder) {
     std::string game = folder;
     while (game.size() > 1 && IsPathSeparator(game.back()))
         game.pop_back();
-    std::string stub = ProgramFolder() + kStubName;
-    if (KindOf(stub) != ItemKind::File) {
-        PrintError("pack", "the installer '%s' is not beside varnok-pack; it ships with it", stub.c_str());
-        return kExitFailure;
+    for (const char* name : kShippedNames) {
+        std::string path = ProgramFolder() + name;
+        if (KindOf(path) != ItemKind::File) {
+            PrintError("pack", "'%s' is not beside varnok-pack; it ships with it", path.c_str());
+            return kExitFailure;
+        }
     }
+    std::string stub = ProgramFolder() + kShippedNames[0];
     std::string output = game + "_setup.exe";
     PrintText(stdout, "varnok-pack: packing '%s' into '%s'\n", game.c_str(), output.c_str());
     std::vector<std::string> arguments = {"pack", "--stub", stub, "-o", output, game};

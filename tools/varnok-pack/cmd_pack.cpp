@@ -1,4 +1,5 @@
 #include <getopt.h>
+#include <strings.h>
 
 #include <cerrno>
 #include <chrono>
@@ -37,6 +38,10 @@ constexpr char kHelp[] =
     "  -o, --output=OUT   the file to write (default: setup.exe with --stub,\n"
     "                     instdat.arc without); replaced only when complete\n"
     "      --stub=EXE     the installer program to put the archive behind\n"
+    "      --uninstaller=FILE  the UnInst.exe to add when GAMEDIR has none\n"
+    "                     (default: the UnInst.exe beside --stub, which the\n"
+    "                     same build makes)\n"
+    "      --no-uninstaller  add no UnInst.exe\n"
     "      --level=N      compression level 0-9 on zlib's scale (default 6)\n"
     "  -j, --jobs=N       compress on N threads (default: the processors)\n"
     "  -h, --help         show this help\n"
@@ -49,6 +54,8 @@ struct PackOptions {
     std::string gameDir;
     std::string stub;
     std::string output;
+    std::string uninstaller;  // empty: the one beside the stub
+    bool addUninstaller = true;
     int level = 6;
     int jobs = 1;
     std::optional<int64_t> latestTime;
@@ -58,6 +65,8 @@ struct PackOptions {
 int ParseOptions(int argc, char** argv, PackOptions& options) {
     static const option kLong[] = {{"output", required_argument, nullptr, 'o'},
                                    {"stub", required_argument, nullptr, 's'},
+                                   {"uninstaller", required_argument, nullptr, 'u'},
+                                   {"no-uninstaller", no_argument, nullptr, 'n'},
                                    {"level", required_argument, nullptr, 'l'},
                                    {"jobs", required_argument, nullptr, 'j'},
                                    {"help", no_argument, nullptr, 'h'},
@@ -72,6 +81,12 @@ int ParseOptions(int argc, char** argv, PackOptions& options) {
             break;
         case 's':
             options.stub = optarg;
+            break;
+        case 'u':
+            options.uninstaller = optarg;
+            break;
+        case 'n':
+            options.addUninstaller = false;
             break;
         case 'l':
             if (!ParseIntOption(optarg, 0, 9, options.level))
@@ -90,6 +105,8 @@ int ParseOptions(int argc, char** argv, PackOptions& options) {
     }
     if (argc - optind != 1)
         return UsageError(kCommand, "expects one GAMEDIR");
+    if (!options.addUninstaller && !options.uninstaller.empty())
+        return UsageError(kCommand, "--uninstaller and --no-uninstaller exclude each other");
     options.gameDir = argv[optind];
     if (options.output.empty())
         options.output = options.stub.empty() ? "instdat.arc" : "setup.exe";
@@ -233,7 +250,38 @@ bool WriteEntries(const PackOptions& options, const std::vector<GameEntry>& entr
     return true;
 }
 
-int BuildInstaller(const PackOptions& options, const std::vector<GameEntry>& entries) {
+// Our UnInst.exe at the top level when the game has none of its own.
+// False after a message when the file asked for cannot be had; `added`
+// names the file added.
+bool AddUninstaller(const PackOptions& options, std::vector<GameEntry>& entries, std::string& added) {
+    for (const GameEntry& e : entries) {
+        if (!strcasecmp(e.archiveName.c_str(), "UnInst.exe"))
+            return true;
+    }
+    if (!options.addUninstaller || (options.uninstaller.empty() && options.stub.empty()))
+        return true;
+    std::string path = options.uninstaller;
+    if (path.empty()) {
+        size_t folderEnd = options.stub.size();
+        while (folderEnd > 0 && !IsPathSeparator(options.stub[folderEnd - 1]))
+            --folderEnd;
+        path = options.stub.substr(0, folderEnd) + "UnInst.exe";
+        // Beside the stub it is expected, not required.
+        if (KindOf(path) == ItemKind::Missing) {
+            PrintError(kCommand, "no UnInst.exe beside the stub (%s); packed without an uninstaller", path.c_str());
+            return true;
+        }
+    }
+    std::string error;
+    if (!AddTopLevelFile(path, "UnInst.exe", options.latestTime, entries, error)) {
+        PrintError(kCommand, "%s", error.c_str());
+        return false;
+    }
+    added = path;
+    return true;
+}
+
+int BuildInstaller(const PackOptions& options, const std::vector<GameEntry>& entries, const std::string& added) {
     Totals totals;
     for (const GameEntry& e : entries) {
         e.IsFolder() ? ++totals.folders : ++totals.files;
@@ -262,6 +310,8 @@ int BuildInstaller(const PackOptions& options, const std::vector<GameEntry>& ent
                 static_cast<long long>(totals.bytes), static_cast<long long>(archiveBytes),
                 totals.bytes > 0 ? 100.0 * static_cast<double>(archiveBytes) / static_cast<double>(totals.bytes) : 0.0,
                 seconds, MegabytesPerSecond(totals.bytes, seconds));
+    if (!added.empty())
+        PrintText(stdout, "varnok-pack pack: added the uninstaller UnInst.exe from %s\n", added.c_str());
     return kExitOk;
 }
 
@@ -282,5 +332,8 @@ int RunPack(int argc, char** argv) {
         PrintError(kCommand, "install.env has errors; nothing written");
         return kExitFailure;
     }
-    return BuildInstaller(options, entries);
+    std::string added;
+    if (!AddUninstaller(options, entries, added))
+        return kExitFailure;
+    return BuildInstaller(options, entries, added);
 }

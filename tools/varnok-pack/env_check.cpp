@@ -6,12 +6,15 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "config/transfer.h"
 #include "shell/mbtext.h"
 #include "tools/varnok-pack/cli.h"
 #include "tools/varnok-pack/env_report.h"
+#include "tools/varnok-pack/game_tree.h"
 #include "tools/varnok-pack/host_files.h"
 #include "tools/varnok-pack/sjis.h"
 
@@ -29,14 +32,21 @@ public:
         });
         for (const Item& i : items_) {
             std::string where = i.line > 0 ? path_ + ":" + std::to_string(i.line) : path_;
-            PrintText(out, "%s: %s: %s\n", where.c_str(), i.kind == kEnvErrors ? "error" : "warning",
-                         i.text.c_str());
+            const char* kind = i.note ? "note" : i.kind == kEnvErrors ? "error" : "warning";
+            PrintText(out, "%s: %s: %s\n", where.c_str(), kind, i.text.c_str());
         }
     }
     void Warn(int line, const char* format, ...) __attribute__((format(gnu_printf, 3, 4))) {
         va_list args;
         va_start(args, format);
         Add(line, kEnvWarnings, format, args);
+        va_end(args);
+    }
+    // Information that leaves the verdict as it is.
+    void Note(int line, const char* format, ...) __attribute__((format(gnu_printf, 3, 4))) {
+        va_list args;
+        va_start(args, format);
+        Add(line, kEnvClean, format, args, true);
         va_end(args);
     }
     void Error(int line, const char* format, ...) __attribute__((format(gnu_printf, 3, 4))) {
@@ -52,11 +62,12 @@ private:
         int line;
         EnvVerdict kind;
         std::string text;
+        bool note;
     };
-    void Add(int line, EnvVerdict kind, const char* format, va_list args) {
+    void Add(int line, EnvVerdict kind, const char* format, va_list args, bool note = false) {
         char text[2048];
         std::vsnprintf(text, sizeof text, format, args);
-        items_.push_back({line, kind, text});
+        items_.push_back({line, kind, text, note});
         verdict_ = std::max(verdict_, kind);
     }
     std::string path_;
@@ -187,6 +198,55 @@ void CheckLineLimit(const EnvParse& env, Findings& f) {
     std::fclose(file);
 }
 
+// The longest install folder is 259 bytes; REP_INSTALL is replaced once.
+constexpr int kLongestFolder = 259;
+
+// Bytes the line takes once expanded with an empty folder; -1 when it does
+// not fit even so.
+int ExpandedLength(const char* line, bool reg) {
+    const char* text = reg ? UnescapeRegText(line) : line;
+    text = text ? (reg ? ExpandRegPlaceholders(text) : ExpandIniPlaceholders(text)) : nullptr;
+    return text ? static_cast<int>(std::strlen(text)) : -1;
+}
+
+// Lines a registry export holds that are no string value, skipped as intended.
+bool IsExportSyntax(const char* line) {
+    return line[0] == '[' || line[0] == '@' || !std::strcmp(line, "REGEDIT4") ||
+           !std::strncmp(line, "Windows Registry Editor", 23);
+}
+
+void CheckTransferLine(const char* line, int lineNumber, bool reg, Findings& f) {
+    char first[kTransferTextSize], second[kTransferTextSize];
+    std::string shown = ShowName(line);
+    int split = reg ? SplitRegLine(line, first, second) : SplitIniLine(line, first, second);
+    if (split == kSplitNoSeparator) {
+        if (!reg)
+            f.Warn(lineNumber, "[ini] line '%s' has no '=': the installer skips it", shown.c_str());
+        else if (!IsExportSyntax(line))
+            f.Warn(lineNumber, "[reg] line '%s' is no \"name\"=\"data\" string value: the installer skips it",
+                   shown.c_str());
+        return;
+    }
+    if (!MbsStr(line, "REP_INSTALL"))
+        return;
+    int room = static_cast<int>(kTransferTextSize) - 1 - ExpandedLength(line, reg);
+    if (room < kLongestFolder)
+        f.Warn(lineNumber, "with an install folder longer than %d bytes this line passes 511 bytes and the "
+                           "installer skips it", room < 0 ? 0 : room);
+}
+
+void CheckTransferLines(const EnvParse& env, Findings& f) {
+    SetPlaceholderInstallPath("");
+    SetCdromRootOverride("E:\\");  // every drive root is 3 bytes
+    for (int state : {kIniSection, kRegSection}) {
+        std::vector<int> lines = SectionEntryLines(env, state);
+        size_t index = 0;
+        for (const SectionLine* l = SectionListOf(state); l; l = l->next, ++index)
+            CheckTransferLine(l->text, index < lines.size() ? lines[index] : 0, state == kRegSection, f);
+    }
+    SetCdromRootOverride(nullptr);
+}
+
 void CheckSections(const EnvParse& env, Findings& f) {
     if (env.sectionPass.openSection == kNoSection)
         return;
@@ -206,12 +266,12 @@ bool GameFileExists(const std::string& gameDir, const std::string& sjisName) {
         start = end == std::string::npos ? name.size() + 1 : end + 1;
         if (part.empty())
             continue;
-        std::vector<FolderItem> items;
+        std::vector<DiskItem> items;
         std::string error;
         if (!ListFolder(at, items, error))
             return false;
         auto match = std::find_if(items.begin(), items.end(),
-                                  [&](const FolderItem& item) { return strcasecmp(item.name.c_str(), part.c_str()) == 0; });
+                                  [&](const DiskItem& item) { return strcasecmp(item.name.c_str(), part.c_str()) == 0; });
         if (match == items.end())
             return false;
         at = JoinPath(at, match->name);
@@ -248,7 +308,57 @@ void CheckGameFiles(const EnvParse& env, const std::string& gameDir, Findings& f
     if (const SettingEntry* help = FirstEntry("HELP_FILE"); help && help->value[0] != '-')
         RequireGameFile(env, gameDir, "HELP_FILE", help->value, f);
     if (!GameFileExists(gameDir, "UnInst.exe"))
-        f.Warn(0, "%s has no UnInst.exe, which the uninstall entry and its shortcut point at", gameDir.c_str());
+        f.Note(0, "%s has no UnInst.exe; pack adds the system's own uninstaller", gameDir.c_str());
+}
+
+// Shown one by one up to this many; a game without [delfiles] would
+// otherwise print its whole file list.
+constexpr size_t kUncoveredShown = 20;
+
+// What an uninstall would do with the game's files: refused entries,
+// [delfiles] entries that match nothing, files no entry covers.
+void CheckDelFiles(const EnvParse& env, const std::string& gameDir, Findings& f) {
+    // The game as installed: with the UnInst.exe that pack adds when it has none.
+    FolderLister list = [folder = GameFolderLister(gameDir), added = !GameFileExists(gameDir, "UnInst.exe")](
+                            const std::string& at, std::vector<FolderItem>& items) {
+        bool ok = folder(at, items);
+        if (ok && added && at.empty())
+            items.push_back({"UnInst.exe", false});
+        return ok;
+    };
+    RemovalPlan plan;
+    const struct {
+        int state;
+        const SectionLine* lines;
+    } sections[] = {{kDelFilesSection, DelFilesList}, {kDelFilesUserSection, DelFilesUserList}};
+    for (const auto& section : sections) {
+        std::vector<int> lines = SectionEntryLines(env, section.state);
+        size_t index = 0;
+        for (const SectionLine* line = section.lines; line; line = line->next, ++index) {
+            int at = index < lines.size() ? lines[index] : 0;
+            char entry[kDelPathSize];
+            DelEntryVerdict verdict = ParseDelEntry(line->text, entry);
+            if (verdict != DelEntryVerdict::Ok && verdict != DelEntryVerdict::Blank)
+                f.Warn(at, "[%s] entry '%s' is refused (%s); the uninstaller skips it", SectionName(section.state),
+                       ShowName(line->text).c_str(), DescribeDelVerdict(verdict));
+            else if (verdict == DelEntryVerdict::Ok && section.state == kDelFilesSection &&
+                     MatchDelEntry(entry, list).empty())
+                f.Warn(at, "[delfiles] entry '%s' matches no file of %s", ShowName(entry).c_str(), gameDir.c_str());
+        }
+        AddSectionToPlan(section.lines, list, plan);
+    }
+    std::set<std::string> covered(plan.files.begin(), plan.files.end());
+    std::vector<std::string> left;
+    for (const std::string& file : ListTree(list).files) {
+        // The uninstaller removes its own program whatever the entries say.
+        if (!covered.count(file) && strcasecmp(file.c_str(), "UnInst.exe") != 0)
+            left.push_back(file);
+    }
+    for (size_t i = 0; i < left.size() && i < kUncoveredShown; ++i)
+        f.Warn(0, "'%s' is in no [delfiles] entry: an uninstall would leave it behind", ShowName(left[i]).c_str());
+    if (left.size() > kUncoveredShown)
+        f.Warn(0, "%zu more files are in no [delfiles] entry; 'varnok-pack env delfiles %s' lists every file",
+               left.size() - kUncoveredShown, gameDir.c_str());
 }
 
 void CheckFile(const EnvParse& env, const char* gameDir, Findings& f) {
@@ -256,8 +366,11 @@ void CheckFile(const EnvParse& env, const char* gameDir, Findings& f) {
     CheckEntries(env, f);
     CheckLineLimit(env, f);
     CheckSections(env, f);
-    if (gameDir)
+    CheckTransferLines(env, f);
+    if (gameDir) {
         CheckGameFiles(env, gameDir, f);
+        CheckDelFiles(env, gameDir, f);
+    }
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
-#include <string>
-#include <string_view>
-
 #include "tools/varnok-pack/cli.h"
+#include "tools/varnok-pack/env_json.h"
 #include "tools/varnok-pack/env_report.h"
 
 namespace {
@@ -16,44 +14,6 @@ constexpr TextAccessor kTextAccessors[] = {
     {"INI_SECTION", GetIniSection}, {"TITLEBAR", GetTitleBar},      {"WINDOW_TITLE", GetWindowTitle},
     {"INST_GROUP", GetInstGroup}, {"INSTTO", GetInstTo},            {"INSTFOL", GetInstFol},
     {"EXENAME", GetExeName},
-};
-
-std::string Quoted(std::string_view text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-class JsonText {
-public:
-    explicit JsonText(bool hex) : hex_(hex) {}
-    std::string operator()(const char* sjis) const {
-        if (!sjis)
-            return "null";
-        if (!hex_)
-            return Quoted(ShowName(sjis));
-        std::string digits;
-        for (const char* p = sjis; *p; ++p) {
-            char pair[3];
-            std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(*p));
-            digits += pair;
-        }
-        return Quoted(digits);
-    }
-
-private:
-    bool hex_;
 };
 
 void PrintSettings(const JsonText& text, FILE* out) {

@@ -7,10 +7,12 @@
 
 namespace {
 
-void RecordKind(void* context, int line, SectionLineKind kind, int) {
-    auto& kinds = *static_cast<std::vector<SectionLineKind>*>(context);
-    kinds.resize(static_cast<size_t>(line) + 1, SectionLineKind::Skipped);
-    kinds[static_cast<size_t>(line)] = kind;
+void RecordKind(void* context, int line, SectionLineKind kind, int state) {
+    auto& env = *static_cast<EnvParse*>(context);
+    env.sectionKinds.resize(static_cast<size_t>(line) + 1, SectionLineKind::Skipped);
+    env.sectionStates.resize(static_cast<size_t>(line) + 1, kNoSection);
+    env.sectionKinds[static_cast<size_t>(line)] = kind;
+    env.sectionStates[static_cast<size_t>(line)] = state;
 }
 
 // Both passes read with fgets into 512-byte buffers: a line of more than
@@ -78,7 +80,7 @@ EnvParse ParseEnvFile(const std::string& path) {
     env.physicalLines = PiecesToLines(env.bytes);
     env.keyPass = LoadSettingTableFrom(file.get());
     std::rewind(file.get());
-    env.sectionPass = ReadSectionLists(file.get(), RecordKind, &env.sectionKinds);
+    env.sectionPass = ReadSectionLists(file.get(), RecordKind, &env);
     if (env.sectionPass.openSection != kNoSection) {
         char text[128];
         std::snprintf(text, sizeof text, kSectionUnclosedFormat, SectionName(env.sectionPass.openSection));
@@ -89,4 +91,17 @@ EnvParse ParseEnvFile(const std::string& path) {
 
 int PhysicalLine(const EnvParse& env, int piece) {
     return piece > 0 && static_cast<size_t>(piece) < env.physicalLines.size() ? env.physicalLines[piece] : 0;
+}
+
+std::vector<int> SectionEntryLines(const EnvParse& env, int state) {
+    std::vector<int> lines;
+    for (size_t piece = 1; piece < env.sectionKinds.size(); ++piece) {
+        if (env.sectionStates[piece] != state)
+            continue;
+        if (env.sectionKinds[piece] == SectionLineKind::Head)
+            lines.clear();
+        else if (env.sectionKinds[piece] == SectionLineKind::Entry)
+            lines.push_back(PhysicalLine(env, static_cast<int>(piece)));
+    }
+    return lines;
 }

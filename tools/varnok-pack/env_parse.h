@@ -17,6 +17,7 @@ struct EnvParse {
     // By piece number (from 1): what the section pass took the piece for,
     // and the physical line (from 1) it belongs to.
     std::vector<SectionLineKind> sectionKinds;
+    std::vector<int> sectionStates;  // the section state after each piece
     std::vector<int> physicalLines;
     std::string error;  // the installer's message (Shift-JIS); empty when none
 };
@@ -27,3 +28,7 @@ EnvParse ParseEnvFile(const std::string& path);
 
 // The physical line of a piece number; 0 for none.
 int PhysicalLine(const EnvParse& env, int piece);
+
+// The physical lines of a section's list entries, in list order (only the
+// lines after the section's last head remain in the list).
+std::vector<int> SectionEntryLines(const EnvParse& env, int state);

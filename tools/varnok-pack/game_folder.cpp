@@ -41,14 +41,29 @@ int SetupRank(const std::string& name) {
     return ContainsNoCase(name.c_str(), ".txt") ? 2 : 3;
 }
 
+// Size and capped time of a plain file.
+bool DescribeFile(Scan& scan, const DiskItem& item, GameEntry& entry) {
+    if (item.size > INT32_MAX)
+        return scan.Fail(entry.path, "2 GiB or larger; the installer cannot hold it");
+    int64_t seconds = item.seconds;
+    int64_t nanoseconds = item.nanoseconds;
+    if (scan.latestTime && seconds > *scan.latestTime) {
+        seconds = *scan.latestTime;
+        nanoseconds = 0;
+    }
+    entry.size = item.size;
+    entry.fileTime = UnixToFileTime(seconds, nanoseconds);
+    return true;
+}
+
 // One level of a folder: its files and its subfolders, each sorted.
 bool ReadLevel(Scan& scan, const std::string& folder, const std::string& prefix, std::vector<GameEntry>& files,
                std::vector<GameEntry>& folders) {
-    std::vector<FolderItem> items;
+    std::vector<DiskItem> items;
     std::string why;
     if (!ListFolder(folder, items, why))
         return scan.Fail(folder, why);
-    for (const FolderItem& item : items) {
+    for (const DiskItem& item : items) {
         const std::string& name = item.name;
         GameEntry entry;
         entry.path = JoinPath(folder, name);
@@ -68,16 +83,8 @@ bool ReadLevel(Scan& scan, const std::string& folder, const std::string& prefix,
             folders.push_back(std::move(entry));
             continue;
         }
-        if (item.size > INT32_MAX)
-            return scan.Fail(entry.path, "2 GiB or larger; the installer cannot hold it");
-        int64_t seconds = item.seconds;
-        int64_t nanoseconds = item.nanoseconds;
-        if (scan.latestTime && seconds > *scan.latestTime) {
-            seconds = *scan.latestTime;
-            nanoseconds = 0;
-        }
-        entry.size = item.size;
-        entry.fileTime = UnixToFileTime(seconds, nanoseconds);
+        if (!DescribeFile(scan, item, entry))
+            return false;
         files.push_back(std::move(entry));
     }
     auto byName = [](const GameEntry& a, const GameEntry& b) { return a.archiveName < b.archiveName; };
@@ -120,4 +127,30 @@ bool ScanGameFolder(const std::string& folder, std::optional<int64_t> latestTime
         return scan.Fail(folder, std::string("no ") + (hasEnv ? "insttscr.rct" : "install.env") + " at its top level");
     entries = std::move(files);
     return AddFolders(scan, folders);
+}
+
+bool AddTopLevelFile(const std::string& path, const std::string& archiveName, std::optional<int64_t> latestTime,
+                     std::vector<GameEntry>& entries, std::string& error) {
+    std::vector<GameEntry> unused;
+    Scan scan{latestTime, unused, error};
+    GameEntry entry;
+    entry.archiveName = archiveName;
+    entry.path = path;
+    DiskItem item;
+    std::string why;
+    if (!DescribePath(path, item, why))
+        return scan.Fail(path, why);
+    if (item.kind != ItemKind::File)
+        return scan.Fail(path, "not a file");
+    if (!DescribeFile(scan, item, entry))
+        return false;
+    auto isTopLevelFile = [](const GameEntry& e) {
+        return !e.IsFolder() && e.archiveName.find('\\') == std::string::npos;
+    };
+    auto at = std::find_if(entries.begin(), entries.end(), [&](const GameEntry& e) {
+        return !isTopLevelFile(e) || std::make_pair(SetupRank(e.archiveName), e.archiveName) >
+                                         std::make_pair(SetupRank(archiveName), archiveName);
+    });
+    entries.insert(at, std::move(entry));
+    return true;
 }

@@ -26,3 +26,9 @@ struct GameEntry {
 // of 2 GiB or more, anything that is neither a file nor a folder.
 bool ScanGameFolder(const std::string& folder, std::optional<int64_t> latestTime, std::vector<GameEntry>& entries,
                     std::string& error);
+
+// Adds a file from outside the game folder at the top level, where a scan
+// would have placed it. False, with a message naming the file, when it is
+// not a readable plain file under 2 GiB.
+bool AddTopLevelFile(const std::string& path, const std::string& archiveName, std::optional<int64_t> latestTime,
+                     std::vector<GameEntry>& entries, std::string& error);

@@ -24,7 +24,7 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 
 enum class ItemKind { Missing, File, Folder, Other };
 
-struct FolderItem {
+struct DiskItem {
     std::string name;  // UTF-8
     ItemKind kind = ItemKind::Other;
     int64_t size = 0;
@@ -34,7 +34,11 @@ struct FolderItem {
 
 // The items of a folder without "." and "..", links followed, in no
 // particular order. False with the system's reason.
-bool ListFolder(const std::string& path, std::vector<FolderItem>& items, std::string& error);
+bool ListFolder(const std::string& path, std::vector<DiskItem>& items, std::string& error);
+
+// Kind, size and time of `path`, links followed (the name is left alone).
+// False with the system's reason.
+bool DescribePath(const std::string& path, DiskItem& item, std::string& error);
 
 // What `path` is, links followed.
 ItemKind KindOf(const std::string& path);

@@ -37,7 +37,20 @@ ItemKind KindOfMode(mode_t mode) {
 
 }  // namespace
 
-bool ListFolder(const std::string& path, std::vector<FolderItem>& items, std::string& error) {
+bool DescribePath(const std::string& path, DiskItem& item, std::string& error) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    item.kind = KindOfMode(st.st_mode);
+    item.size = st.st_size;
+    item.seconds = st.st_mtim.tv_sec;
+    item.nanoseconds = static_cast<int32_t>(st.st_mtim.tv_nsec);
+    return true;
+}
+
+bool ListFolder(const std::string& path, std::vector<DiskItem>& items, std::string& error) {
     items.clear();
     std::unique_ptr<DIR, DirCloser> dir(opendir(path.c_str()));
     if (!dir) {
@@ -46,19 +59,15 @@ bool ListFolder(const std::string& path, std::vector<FolderItem>& items, std::st
     }
     errno = 0;
     while (dirent* d = readdir(dir.get())) {
-        FolderItem item;
+        DiskItem item;
         item.name = d->d_name;
         if (item.name == "." || item.name == "..")
             continue;
-        struct stat st;
-        if (stat(JoinPath(path, item.name).c_str(), &st) != 0) {
-            error = "'" + item.name + "': " + std::strerror(errno);
+        std::string why;
+        if (!DescribePath(JoinPath(path, item.name), item, why)) {
+            error = "'" + item.name + "': " + why;
             return false;
         }
-        item.kind = KindOfMode(st.st_mode);
-        item.size = st.st_size;
-        item.seconds = st.st_mtim.tv_sec;
-        item.nanoseconds = static_cast<int32_t>(st.st_mtim.tv_nsec);
         items.push_back(std::move(item));
         errno = 0;
     }

@@ -59,15 +59,16 @@ ItemKind KindOfAttributes(DWORD attributes) {
                                                  : ItemKind::File;
 }
 
-void SetItemTime(FolderItem& item, const FILETIME& t) {
+void SetItemTime(DiskItem& item, const FILETIME& t) {
     UnixTime unix = FileTimeToUnix(static_cast<uint64_t>(FileTimeValue(t)));
     item.seconds = unix.seconds;
     item.nanoseconds = unix.nanoseconds;
 }
 
-// A link's own entry describes the link; what it points at is read through
-// a handle, as stat follows links.
-bool FollowLink(const std::wstring& path, FolderItem& item) {
+// What a path names, read through a handle: for a link that is what it
+// points at, as stat follows links (a link's own folder entry describes the
+// link).
+bool FollowLink(const std::wstring& path, DiskItem& item) {
     UniqueHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
@@ -113,7 +114,7 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + (separated ? "" : "\\") + name;
 }
 
-bool ListFolder(const std::string& path, std::vector<FolderItem>& items, std::string& error) {
+bool ListFolder(const std::string& path, std::vector<DiskItem>& items, std::string& error) {
     items.clear();
     std::wstring folder = WidePath(path);
     WIN32_FIND_DATAW found;
@@ -128,7 +129,7 @@ bool ListFolder(const std::string& path, std::vector<FolderItem>& items, std::st
         std::wstring name = found.cFileName;
         if (name == L"." || name == L"..")
             continue;
-        FolderItem item;
+        DiskItem item;
         item.name = WideToUtf8(name);
         item.kind = KindOfAttributes(found.dwFileAttributes);
         item.size = static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
@@ -145,6 +146,13 @@ bool ListFolder(const std::string& path, std::vector<FolderItem>& items, std::st
         return false;
     }
     return true;
+}
+
+bool DescribePath(const std::string& path, DiskItem& item, std::string& error) {
+    if (FollowLink(WidePath(path), item))
+        return true;
+    error = SystemMessage(GetLastError());
+    return false;
 }
 
 ItemKind KindOf(const std::string& path) {

@@ -96,7 +96,7 @@ private:
         if (!SeekFile(archive_.get(), e.dataOffset - 8, SEEK_SET))
             return DescribeArchiveStatus(ArchiveStatus::Truncated);
         ArchiveStatus status =
-            InflateEntryToFile(archive_.get(), e.size, e.compressedSize, job.walkPath.c_str(), counting_, 0);
+            inflater_.Inflate(archive_.get(), e.size, e.compressedSize, job.walkPath.c_str(), counting_, 0);
         if (status != ArchiveStatus::Ok)
             return DescribeArchiveStatus(status);
         if (counting_.written != e.size)
@@ -109,6 +109,7 @@ private:
     std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor_;
     ExtractCallback& output_;
     CountingCallback counting_;
+    EntryInflater inflater_;
     ByteBuffer in_;
     ByteBuffer out_;
 };

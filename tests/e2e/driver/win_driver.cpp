@@ -12,6 +12,8 @@ struct WindowSearch {
     const char* className;
     bool (*accept)(HWND);
     HWND found;
+    const char* caption = nullptr;
+    HWND owner = nullptr;
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
@@ -21,6 +23,10 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
     if (owner != search->processId || !IsWindowVisible(window))
         return TRUE;
     if (search->className && ClassName(window) != search->className)
+        return TRUE;
+    if (search->owner && GetWindow(window, GW_OWNER) != search->owner)
+        return TRUE;
+    if (search->caption && WindowText(window) != search->caption)
         return TRUE;
     if (search->accept && !search->accept(window))
         return TRUE;
@@ -63,8 +69,8 @@ HWND BoxStatic(HWND box, bool icon) {
 
 }  // namespace
 
-TestProcess::TestProcess(const std::string& program, const std::string& folder) {
-    std::string commandLine = "\"" + program + "\"";
+TestProcess::TestProcess(const std::string& program, const std::string& folder, const std::string& arguments) {
+    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
     STARTUPINFOA startup = {};
@@ -96,8 +102,44 @@ HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs) {
     return WaitFor({processId, className, nullptr, nullptr}, timeoutMs);
 }
 
+// A message box holds an icon static even without an icon; dialogs with
+// texts, such as SETUP, hold none.
+static bool IsMessageBox(HWND w) { return BoxStatic(w, false) && BoxStatic(w, true); }
+
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
-    return WaitFor({processId, "#32770", [](HWND w) { return BoxStatic(w, false) != nullptr; }, nullptr}, timeoutMs);
+    return WaitFor({processId, "#32770", IsMessageBox, nullptr}, timeoutMs);
+}
+
+HWND WaitForOwnedMessageBox(HWND owner, DWORD timeoutMs) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(owner, &processId);
+    return WaitFor({processId, "#32770", IsMessageBox, nullptr, nullptr, owner}, timeoutMs);
+}
+
+HWND WaitForDialog(DWORD processId, const char* caption, DWORD timeoutMs) {
+    return WaitFor({processId, "#32770", nullptr, nullptr, caption}, timeoutMs);
+}
+
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(owner, &processId);
+    return WaitFor({processId, "#32770", nullptr, nullptr, nullptr, owner}, timeoutMs);
+}
+
+void SetControlText(HWND dialog, int id, const std::string& text) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+bool WaitUntilGone(HWND window, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window)) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(kPollMs);
+    }
+    return true;
 }
 
 std::string WindowText(HWND window) {
@@ -142,6 +184,64 @@ void PressButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+void PressKey(HWND window, int virtualKey) {
+    UINT scan = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+    PostMessageA(window, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
+    PostMessageA(window, WM_KEYUP, virtualKey, 1 | (scan << 16) | (3u << 30));
+}
+
+void PressCloseBox(HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+ClientCapture CaptureClient(HWND window) {
+    ClientCapture capture;
+    RECT client;
+    POINT origin = {0, 0};
+    if (!GetClientRect(window, &client) || !ClientToScreen(window, &origin))
+        return capture;
+    int width = client.right, height = client.bottom;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && width > 0 && height > 0) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+        SelectObject(memory, old);
+        capture.width = width;
+        capture.height = height;
+        const auto* bgrx = static_cast<const unsigned char*>(bits);
+        for (int i = 0; i < width * height; ++i)
+            capture.pixels.push_back(RGB(bgrx[4 * i + 2], bgrx[4 * i + 1], bgrx[4 * i]));
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return capture;
+}
+
+
+void SetCheckBox(HWND dialog, int id, bool checked) {
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0,
+                        SMTO_ABORTIFHUNG, 5000, &unused);
+}
+
+bool IsCheckBoxChecked(HWND dialog, int id) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+    return state == BST_CHECKED;
+}
+
+std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+
 // Another process may hold the clipboard open for a moment.
 bool OpenClipboardSoon() {
     for (int attempt = 0; attempt < 40; ++attempt) {
@@ -182,21 +282,26 @@ void SetClipboardText(const std::string& text) {
     CloseClipboard();
 }
 
+SeenBox AnswerMessageBox(DWORD processId, int button, const std::function<void(const SeenBox&)>& onSeen) {
+    SeenBox seen;
+    HWND box = WaitForMessageBox(processId, kBoxTimeoutMs);
+    if (!box)
+        return seen;
+    seen.found = true;
+    seen.caption = WindowText(box);
+    seen.text = MessageBoxText(box);
+    seen.owner = GetWindow(box, GW_OWNER);
+    seen.buttons = MessageBoxButtons(box);
+    seen.icon = MessageBoxIcon(box);
+    if (onSeen)
+        onSeen(seen);
+    PressButton(box, button);
+    WaitUntilGone(box, kBoxTimeoutMs);
+    return seen;
+}
+
 BoxAnswerer::BoxAnswerer(int button, std::function<void(const SeenBox&)> onSeen)
-    : thread_([this, button, onSeen] {
-          HWND box = WaitForMessageBox(GetCurrentProcessId(), kBoxTimeoutMs);
-          if (!box)
-              return;
-          seen_.found = true;
-          seen_.caption = WindowText(box);
-          seen_.text = MessageBoxText(box);
-          seen_.owner = GetWindow(box, GW_OWNER);
-          seen_.buttons = MessageBoxButtons(box);
-          seen_.icon = MessageBoxIcon(box);
-          if (onSeen)
-              onSeen(seen_);
-          PressButton(box, button);
-      }) {}
+    : thread_([this, button, onSeen] { seen_ = AnswerMessageBox(GetCurrentProcessId(), button, onSeen); }) {}
 
 BoxAnswerer::~BoxAnswerer() {
     if (thread_.joinable())

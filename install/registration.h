@@ -1,0 +1,17 @@
+// The install folder's write probe and access batch, and the uninstall
+// entry in the system's list of programs.
+#pragma once
+
+// 0 when "UserAccountCheck.id" could be created in the folder (it is
+// deleted again at once), 1 when not.
+int ProbeFolderWritable(const char* installFolder);
+
+// Writes the access batch into the temp folder and starts it hidden at idle
+// priority, not waiting for it; the temp folder stays the current directory.
+// A batch that cannot be written is not started. Failures are silent.
+void GrantFolderAccess(const char* installFolder);
+
+// HKEY_LOCAL_MACHINE ...\Uninstall\RuRid<TITLEBAR>: "DisplayName" the
+// title, "UninstallString" the quoted uninstaller path. Failures are silent;
+// each value is written on its own.
+void RegisterUninstaller(const char* installFolder);

@@ -1,0 +1,15 @@
+// Opening a file with the shell and starting a program, shared by the
+// launcher and the install sequence.
+#pragma once
+
+// The command line "\"<path>\"" in out; false, with out empty, when the
+// quoted path would not fit (nothing is ever started with a cut path).
+bool QuoteCommandLine(char (&out)[260], const char* path);
+
+// Windows: opens the file with the shell verb "open", owned by the owner
+// window, relative names from the current directory. Failures are silent.
+void OpenWithShell(const char* file);
+
+// Windows: starts the program with its quoted path as the whole command line,
+// without waiting for it. Non-zero when the process was created.
+int StartQuotedProgram(const char* program);

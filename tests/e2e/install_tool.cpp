@@ -1,0 +1,84 @@
+// Whole installs driven from outside, run under Wine by scripts:
+//   varnok_install_tool plain ARC DIR        the installer's design as a plain
+//                                            loop over a bare archive; prints
+//                                            "seconds S" (bench-install.sh)
+//   varnok_install_tool install SETUP DIR    a whole install through the real
+//                                            windows into DIR; prints "seconds S"
+//                                            of its copy step (bench-install.sh)
+//   varnok_install_tool show SETUP DIR READY the same install, with the desktop
+//                                            link, the readme left closed,
+//                                            pausing at each window: READY\<step>
+//                                            is written and the run goes on once
+//                                            it is deleted (demo.sh's screenshots)
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "archive/extract_payload.h"
+#include "tests/bench/design_loop.h"
+#include "tests/e2e/install_run.h"
+
+namespace {
+
+int Plain(const char* archivePath, const char* dest) {
+    FILE* archive = std::fopen(archivePath, "rb");
+    if (!archive)
+        return 1;
+    UniqueFile owned(archive);
+    WindowExtractCallback files;
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    bool ok = WalkPlain(archive, dest, files);
+    QueryPerformanceCounter(&end);
+    if (!ok)
+        return 1;
+    std::printf("seconds %.3f\n", double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
+    return 0;
+}
+
+constexpr DWORD kPauseTimeoutMs = 120000;
+
+// Writes READY\<step> and waits until someone deletes it.
+void Pause(const std::string& ready, const char* step) {
+    std::string marker = ready + "\\" + step;
+    if (FILE* file = std::fopen(marker.c_str(), "w"))
+        std::fclose(file);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kPauseTimeoutMs; Sleep(50)) {
+        if (GetFileAttributesA(marker.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return;
+    }
+}
+
+int Install(const char* installer, const char* dest, const char* ready) {
+    Launcher launcher(installer);
+    if (!launcher.Up())
+        return 1;
+    InstallChoices choices = {dest, DesktopAnswer::Cancel, false};
+    if (ready) {
+        choices = {dest, DesktopAnswer::Ticked, false};
+        Pause(ready, "menu");
+        launcher.OnWindow([ready](const char* step) { Pause(ready, step); });
+    }
+    InstallSeen seen = RunWholeInstall(launcher, choices);
+    std::printf("installer exit code %ld\n", static_cast<long>(seen.exitCode));
+    if (seen.exitCode != 0)
+        return 1;
+    std::printf("seconds %.3f\n", seen.copyMs / 1000.0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "plain") == 0)
+        return Plain(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "install") == 0)
+        return Install(argv[2], argv[3], nullptr);
+    if (argc == 5 && std::strcmp(argv[1], "show") == 0)
+        return Install(argv[2], argv[3], argv[4]);
+    std::fprintf(stderr, "usage: varnok_install_tool plain ARC DIR | install SETUP DIR | show SETUP DIR READY\n");
+    return 2;
+}

@@ -1,0 +1,54 @@
+// The extraction walk over an archive in memory, both passes, writing
+// nowhere. Every path handed out stays below the destination.
+#include <cstring>
+
+#include "archive/extract.h"
+#include "tests/fuzz/fuzz_input.h"
+
+namespace {
+
+constexpr char kDestination[] = "C:\\dest";
+
+void CheckPath(const char* path) {
+    const size_t prefix = sizeof kDestination - 1;
+    FUZZ_CHECK(std::strlen(path) < static_cast<size_t>(kMaxPath));
+    FUZZ_CHECK(std::strncmp(path, kDestination, prefix) == 0 && path[prefix] == '\\');
+    FUZZ_CHECK(IsSafeEntryName(path + prefix + 1));
+}
+
+class NowhereCallback : public ExtractCallback {
+public:
+    void CreateFolder(const char* path) override { CheckPath(path); }
+    FILE* CreateOutputFile(const char* path) override {
+        CheckPath(path);
+        return std::fopen("/dev/null", "wb");
+    }
+    void BeginFile(const char* path, int32_t size) override {
+        CheckPath(path);
+        FUZZ_CHECK(size >= 0);
+        lastWritten_ = 0;
+    }
+    void Progress(int64_t written, int32_t count) override {
+        FUZZ_CHECK(written > lastWritten_);
+        lastWritten_ = written;
+    }
+    void SetFileTime(const char* path, uint64_t) override { CheckPath(path); }
+
+private:
+    int64_t lastWritten_ = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    for (ExtractMode mode : {ExtractModeFull, ExtractModeSetup}) {
+        UniqueFile archive = OpenFuzzInput(data, size);
+        NowhereCallback callback;
+        ExtractFailure failure;
+        ArchiveStatus status = ExtractArchive(archive.get(), kDestination, mode, callback, &failure);
+        FUZZ_CHECK(status == failure.status);
+        FUZZ_CHECK(std::memchr(failure.name, '\0', sizeof failure.name) != nullptr);
+        FUZZ_CHECK(failure.offset >= 0 && failure.offset <= static_cast<int64_t>(size));
+    }
+    return 0;
+}

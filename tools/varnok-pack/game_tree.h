@@ -1,0 +1,11 @@
+// A game folder on the publisher's disk seen as the uninstaller sees the install folder:
+// Shift-JIS names, '\\' between levels.
+#pragma once
+
+#include <string>
+
+#include "uninstall/removal_plan.h"
+
+// Lists folders below gameDir, each sorted bytewise by its Shift-JIS names.
+// Names without a Shift-JIS form are left out (pack refuses them).
+FolderLister GameFolderLister(const std::string& gameDir);
