@@ -1,7 +1,7 @@
 #!/bin/bash
 # The publisher's download: out/release/varnok-pack-VERSION-windows.zip with
-# varnok-pack.exe (x86_64), the shipped 32-bit installer Pelladrover.exe, our
-# UnInst.exe when the build has one, the demo game and a short README.
+# varnok-pack.exe (x86_64), the shipped 32-bit installer Pelladrover.exe and
+# uninstaller UnInst.exe, the demo game and a short README.
 #   scripts/release.sh
 # VARNOK_WIN32_BUILD and VARNOK_BUILD (win64) choose other build folders.
 set -euo pipefail
@@ -14,20 +14,14 @@ scripts/install-deps.sh
 cmake --preset win64 -B "$win64" >/dev/null
 cmake --build "$win64" -j "$jobs" --target varnok-pack
 cmake --preset win32 -B "$win32" >/dev/null
-cmake --build "$win32" -j "$jobs" --target Pelladrover
+cmake --build "$win32" -j "$jobs" --target Pelladrover UnInst
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$win64/CMakeCache.txt")
 
 name=varnok-pack-$version-windows
 stage=out/release/$name
 rm -rf "$stage" "out/release/$name.zip"
 mkdir -p "$stage"
-cp "$win64/varnok-pack.exe" "$win32/Pelladrover.exe" "$stage/"
-uninst=$(find "$win32" -name UnInst.exe -not -path '*/demo/*' | head -1)
-if [ -n "$uninst" ]; then
-    cp "$uninst" "$stage/"
-else
-    echo "release: no UnInst.exe in $win32 (the uninstaller is not part of this build); left out" >&2
-fi
+cp "$win64/varnok-pack.exe" "$win32/Pelladrover.exe" "$win32/UnInst.exe" "$stage/"
 cp -r demo/game "$stage/demo-game"
 cp scripts/release-readme.txt "$stage/README.txt"
 sed -i "s/@VERSION@/$version/; s/\$/\r/" "$stage/README.txt"

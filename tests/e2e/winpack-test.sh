@@ -2,12 +2,13 @@
 # varnok-pack.exe under Wine with a non-Japanese ANSI code page, against the
 # Linux tool: the same archives byte for byte, round trips of Japanese and
 # long names, the same refusals, and a dropped folder packed into an
-# installer that starts.
-#   winpack-test.sh NATIVE_PACK WINDOWS_PACK WORKDIR
+# installer that starts to its launcher.
+#   winpack-test.sh NATIVE_PACK WINDOWS_PACK MENU_SHOW WORKDIR
 set -uo pipefail
 native=$1
 exe=$2
-work=$3
+menu_show=$3
+work=$4
 here=$(cd "$(dirname "$0")" && pwd)
 export LC_ALL=C.UTF-8 WINEDEBUG=-all SOURCE_DATE_EPOCH=1230581709
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
@@ -65,14 +66,24 @@ msg=$(win extract "$(wpath "$work/unsafe.arc")" "$(wpath "$work/u2")"); wc=$?
 [ -e "$work/evil.txt" ] && fail "unsafe name escaped"
 
 # A folder dropped on the program: FOLDER_setup.exe beside it, behind the
-# installer beside the program, which then starts and unpacks.
+# installer and with the uninstaller beside the program; it starts to its
+# launcher.
 win "$(wpath "$game")" >/dev/null || fail "dropped folder"
 "$native" verify "$game"_setup.exe >/dev/null || fail "dropped folder: no sound installer"
-setup=$("$native" list "$game"_setup.exe | head -1)
-[[ $setup == *install.env ]] || fail "dropped folder: installer starts with '$setup'"
-LC_ALL=ja_JP.UTF-8 timeout 60 /usr/lib/wine/wine64 "$(wpath "$game")_setup.exe" >/dev/null 2>&1
-rc=$?
-[ $rc = 0 ] || [ $rc = 124 ] || fail "dropped folder: installer exited with $rc"
+listing=$("$native" list "$game"_setup.exe)
+[[ $(head -1 <<<"$listing") == *install.env ]] || fail "dropped folder: installer starts with '$(head -1 <<<"$listing")'"
+grep -q ' UnInst\.exe$' <<<"$listing" || fail "dropped folder: no UnInst.exe packed"
+out=$(LC_ALL=ja_JP.UTF-8 /usr/lib/wine/wine64 "$menu_show" "$(wpath "$game")_setup.exe" 2>&1) ||
+    fail "dropped folder: the installer did not reach its launcher: $out"
+
+# Without the uninstaller beside the program a dropped folder is refused,
+# not packed without one.
+alone=$work/alone
+mkdir -p "$alone" && cp "$exe" "$(dirname "$exe")/Pelladrover.exe" "$alone/"
+rm -f "$game"_setup.exe
+msg=$(/usr/lib/wine/wine64 "$alone/varnok-pack.exe" "$(wpath "$game")" 2>&1); rc=$?
+[ $rc = 1 ] && grep -q "UnInst.exe' is not beside varnok-pack" <<<"$msg" || fail "no uninstaller: $rc $msg"
+[ -e "$game"_setup.exe ] && fail "no uninstaller: installer written"
 
 [ $failures = 0 ] && echo "winpack: all cases passed"
 exit $((failures > 0))
