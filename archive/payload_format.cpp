@@ -42,19 +42,6 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// Windows drops trailing dots and blanks from a level, so ". ." and "..."
-// may resolve to the parent folder just like "..".
-bool IsDotLevel(const char* begin, const char* end) {
-    int dots = 0;
-    for (const char* p = begin; p < end; ++p) {
-        if (*p == '.')
-            ++dots;
-        else if (*p != ' ')
-            return false;
-    }
-    return dots >= 2;
-}
-
 // A level that names a device (CON, NUL, COM1, ...) opens the device, not a
 // file, whatever extension follows it.
 bool IsDeviceLevel(const char* begin, const char* end) {
@@ -77,6 +64,17 @@ bool IsDeviceLevel(const char* begin, const char* end) {
 
 }  // namespace
 
+int DotLevelDots(const char* begin, const char* end) {
+    int dots = 0;
+    for (const char* p = begin; p < end; ++p) {
+        if (*p == '.')
+            ++dots;
+        else if (*p != ' ')
+            return -1;
+    }
+    return dots;
+}
+
 bool IsSafeEntryName(const char* name) {
     if (name[0] == '\0' || IsSeparator(name[0]))
         return false;
@@ -85,7 +83,7 @@ bool IsSafeEntryName(const char* name) {
         if (*p == ':')
             return false;
         if (*p == '\0' || IsSeparator(*p)) {
-            if (IsDotLevel(level, p) || IsDeviceLevel(level, p))
+            if (DotLevelDots(level, p) >= 2 || IsDeviceLevel(level, p))
                 return false;
             if (*p == '\0')
                 return true;

@@ -64,3 +64,8 @@ ArchiveStatus ReadArchiveEntry(FILE* archive, ArchiveEntry& entry);
 // with any extension). Both '\\' and '/' separate levels; a 0x5C that is
 // the second byte of a double-byte character does not.
 bool IsSafeEntryName(const char* name);
+
+// The dots of a path level made of dots and blanks only, else -1. Windows
+// drops a level's trailing dots and blanks, so ". ." and "..." may name the
+// parent folder just like "..".
+int DotLevelDots(const char* begin, const char* end);

@@ -42,26 +42,31 @@ int Stop(const char* text) {
     return -1;
 }
 
+// Splits each line of a section list and writes the ones that split whole.
+template <typename Write>
+void TransferLines(const SectionLine* list, int (*split)(const char*, char*, char*), Write write) {
+    char name[kTransferTextSize];
+    char value[kTransferTextSize];
+    for (const SectionLine* line = list; line; line = line->next) {
+        if (split(line->text, name, value) == kSplitDone)
+            write(name, value);
+    }
+}
+
 void TransferIniLines() {
     if (GetIniFile()[0] == '-')
         return;
-    char key[kTransferTextSize];
-    char value[kTransferTextSize];
-    for (const SectionLine* line = IniList; line; line = line->next) {
-        if (SplitIniLine(line->text, key, value) == kSplitDone)
-            WritePrivateProfileStringA(GetIniSection(), key, value, GetIniFile());
-    }
+    TransferLines(IniList, SplitIniLine, [](const char* key, const char* value) {
+        WritePrivateProfileStringA(GetIniSection(), key, value, GetIniFile());
+    });
 }
 
 void TransferRegLines() {
     if (GetRegGlobal()[0] == '-')
         return;
-    char name[kTransferTextSize];
-    char data[kTransferTextSize];
-    for (const SectionLine* line = RegList; line; line = line->next) {
-        if (SplitRegLine(line->text, name, data) == kSplitDone)
-            WriteUserString(GetRegGlobal(), GetRegLocal(), name, data);
-    }
+    TransferLines(RegList, SplitRegLine, [](const char* name, const char* data) {
+        WriteUserString(GetRegGlobal(), GetRegLocal(), name, data);
+    });
 }
 
 }  // namespace

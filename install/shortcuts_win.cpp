@@ -43,6 +43,27 @@ HRESULT MakeLink(const PlannedLink& link) {
     return CreateShortcut(link.target, link.file, link.description);
 }
 
+// What every link starts from: the special folder it goes into and the link
+// settings, whose readme texts live here.
+class LinkSetup {
+public:
+    explicit LinkSetup(int csidl)
+        : found_(GetSpecialFolderPath(GetOwnerWindow(), csidl, folder_)),
+          settings_(LinkSettingsFromTable(readmeLabel_, readmeFile_)) {}
+    LinkSetup(const LinkSetup&) = delete;
+    LinkSetup& operator=(const LinkSetup&) = delete;
+    bool found() const { return found_; }
+    const char* folder() const { return folder_; }
+    const LinkSettings& settings() const { return settings_; }
+
+private:
+    char folder_[kPathSize] = {};
+    char readmeLabel_[kPathSize] = {};
+    char readmeFile_[kPathSize] = {};
+    bool found_;
+    LinkSettings settings_;
+};
+
 }  // namespace
 
 HRESULT CreateShortcut(const char* target, const char* linkPath, const char* description) {
@@ -94,17 +115,14 @@ bool IsVistaOrLater() {
 }
 
 int CreateStartMenuShortcuts(const char* installFolder) {
-    char programs[kPathSize];
-    if (!GetSpecialFolderPath(GetOwnerWindow(), ProgramsFolderId(IsVistaOrLater()), programs))
+    LinkSetup setup(ProgramsFolderId(IsVistaOrLater()));
+    if (!setup.found())
         return -1;
-    char readmeLabel[kPathSize];
-    char readmeFile[kPathSize];
-    LinkSettings settings = LinkSettingsFromTable(readmeLabel, readmeFile);
-    GroupFolders folders = PlanGroupFolders(programs, settings);
+    GroupFolders folders = PlanGroupFolders(setup.folder(), setup.settings());
     for (int i = 0; i < folders.count; ++i)
         CreateDirectoryA(folders.path[i], nullptr);
     PlannedLink links[3];
-    int count = PlanStartMenuLinks(programs, installFolder, settings, links);
+    int count = PlanStartMenuLinks(setup.folder(), installFolder, setup.settings(), links);
     int result = 0;
     for (int i = 0; i < count; ++i) {
         if (FAILED(MakeLink(links[i])))
@@ -143,11 +161,8 @@ INT_PTR CALLBACK DesktopShortcutDialogProc(HWND dialog, UINT message, WPARAM wPa
 }
 
 int CreateDesktopShortcut(const char* installFolder) {
-    char desktop[kPathSize];
-    if (!GetSpecialFolderPath(GetOwnerWindow(), DesktopFolderId(IsVistaOrLater()), desktop))
+    LinkSetup setup(DesktopFolderId(IsVistaOrLater()));
+    if (!setup.found())
         return -1;
-    char readmeLabel[kPathSize];
-    char readmeFile[kPathSize];
-    LinkSettings settings = LinkSettingsFromTable(readmeLabel, readmeFile);
-    return FAILED(MakeLink(PlanDesktopLink(desktop, installFolder, settings))) ? -1 : 0;
+    return FAILED(MakeLink(PlanDesktopLink(setup.folder(), installFolder, setup.settings()))) ? -1 : 0;
 }

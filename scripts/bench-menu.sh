@@ -14,44 +14,15 @@
 # native Release benchmark tools in build/bench.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-work=$(realpath -m "${1:-build/bench-menu}")
-win64=$root/${VARNOK_BUILD:-build/win64}
-bench_build=build/bench
+source scripts/bench-common.sh
 runs=3
 
-for f in "$win64/Pelladrover.exe" "$win64/tests/e2e/varnok_menu_show.exe"; do
-    [ -f "$f" ] || { echo "bench-menu: $f is missing: build the win64 preset first" >&2; exit 1; }
-done
-cmake --preset native -B "$bench_build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$bench_build" --target archive_bench varnok-pack -j2 >/dev/null
-bench=$bench_build/tests/bench/archive_bench
-pack=$bench_build/tools/varnok-pack/varnok-pack
-calc() { awk "BEGIN { printf \"%.$2f\", $1 }"; }
-min() { calc "($1 < $2) ? $1 : $2" 3; }
-
+bench_setup bench-menu "${1:-build/bench-menu}" Pelladrover.exe tests/e2e/varnok_menu_show.exe
 mkdir -p "$work/small" "$work/large"
-if [ ! -f "$work/corpus/install.env" ]; then
-    echo "making the corpus in $work/corpus"
-    rm -rf "$work/corpus"
-    "$bench" corpus "$work/corpus"
-fi
-cp demo/game/insttscr.rct "$work/corpus/insttscr.rct"
-# The games lack their programs, which pack warns about: its output is shown
-# only when it fails.
-pack_installer() {  # GAMEDIR OUT
-    if ! "$pack" pack --stub "$win64/Pelladrover.exe" -o "$2" "$1" >"$work/pack.log" 2>&1; then
-        cat "$work/pack.log" >&2
-        exit 1
-    fi
-}
-pack_installer demo/game "$work/small/setup.exe"
-pack_installer "$work/corpus" "$work/large/setup.exe"
+bench_pack "$work/small/setup.exe" demo/game --stub "$win64/Pelladrover.exe"
+bench_pack "$work/large/setup.exe" "$work/corpus" --stub "$win64/Pelladrover.exe"
 
-source scripts/wine-session.sh
-unset DISPLAY
-wine_session_start "$root/${VARNOK_BUILD:-build/win64}"
-trap wine_session_stop EXIT
+bench_wine
 
 # menu_ms INSTALLER: the helper's time to the launcher, in ms.
 menu_ms() {

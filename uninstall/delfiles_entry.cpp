@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "archive/payload_format.h"
 #include "shell/mbtext.h"
 
 namespace {
@@ -20,14 +21,6 @@ size_t EntryLength(const char* text) {
     while (end > text && end[-1] == ' ')
         --end;
     return static_cast<size_t>(end - text);
-}
-
-bool OnlyDots(const char* level, size_t length) {
-    for (size_t i = 0; i < length; ++i) {
-        if (level[i] != '.')
-            return false;
-    }
-    return true;
 }
 
 // '*'/'?' found by HasWildcard within the level's bytes.
@@ -110,7 +103,7 @@ DelEntryVerdict ParseDelEntry(const char* line, char (&entry)[kDelPathSize]) {
         const char* sep = MbsChr(level, '\\');
         size_t n = sep ? static_cast<size_t>(sep - level) : std::strlen(level);
         if (n > 0) {
-            if (OnlyDots(level, n))
+            if (DotLevelDots(level, level + n) >= 1)
                 return DelEntryVerdict::ParentLevel;
             if (sep && LevelHasWildcard(level, n))
                 return DelEntryVerdict::WildcardFolder;

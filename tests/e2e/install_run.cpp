@@ -20,6 +20,21 @@ HWND ButtonWithText(HWND dialog, const std::string& text) {
 
 bool Ticked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
+// The copy step's wall time: from the copy window's appearing to its going,
+// each seen within one poll.
+double TimeCopyWindow(Launcher& launcher) {
+    HWND copy = launcher.WaitForDialog(E2E_COPY_TITLE);
+    if (!copy)
+        return 0;
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    if (!WaitUntilGone(copy, kExitTimeoutMs))
+        return 0;
+    QueryPerformanceCounter(&end);
+    return double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+}
+
 }  // namespace
 
 Launcher::Launcher(const std::string& installer) : process_(installer) {
@@ -79,6 +94,8 @@ InstallSeen RunWholeInstall(Launcher& launcher, const InstallChoices& choices) {
     if (!launcher.PressInstall() || !SubmitSetup(launcher, choices.folder, &seen.proposed))
         return seen;
     seen.confirmation = launcher.AnswerBox(IDYES);
+    if (choices.timeCopy)
+        seen.copySeconds = TimeCopyWindow(launcher);
 
     HWND shortcut = launcher.WaitForDialog(E2E_SHORTCUT_TITLE, kExitTimeoutMs);
     if (!shortcut)

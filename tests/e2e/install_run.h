@@ -17,6 +17,8 @@ constexpr DWORD kStepTimeoutMs = 30000;
 #define E2E_SETUP_TITLE \
     "\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b\x90\xe6\x82\xcc\x83\x74\x83\x48\x83\x8b\x83\x5f\x82\xcc\x8e\x77\x92\xe8"
 // "ショートカットの作成"
+// "ファイルのコピー中..."
+#define E2E_COPY_TITLE "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xcc\x83\x52\x83\x73\x81\x5b\x92\x86..."
 #define E2E_SHORTCUT_TITLE "\x83\x56\x83\x87\x81\x5b\x83\x67\x83\x4a\x83\x62\x83\x67\x82\xcc\x8d\xec\x90\xac"
 // "インストール終了"
 #define E2E_END_TITLE "\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b\x8f\x49\x97\xb9"
@@ -58,13 +60,14 @@ struct InstallChoices {
     std::string folder;  // typed into SETUP; empty keeps what it proposes
     DesktopAnswer desktop = DesktopAnswer::Ticked;
     bool tickReadme = false;
+    bool timeCopy = false;  // waits for the copy window and times it: big payloads only
 };
 
 // What the run showed on its way.
 struct InstallSeen {
     std::string proposed;      // SETUP's folder text as it opened
     std::string confirmation;  // the Yes/No question
-    DWORD copyMs = 0;  // from the confirmation's Yes to MAKESHORTCUT: the copy, mostly
+    double copySeconds = 0;    // how long the copy window was up, when timed
     bool desktopBoxTicked = false;  // MAKESHORTCUT's box as it opened
     bool endDialog = false;
     bool endReadmeBox = false;  // the end dialog has the readme box

@@ -3,8 +3,9 @@
 //                                            loop over a bare archive; prints
 //                                            "seconds S" (bench-install.sh)
 //   varnok_install_tool install SETUP DIR    a whole install through the real
-//                                            windows into DIR; prints "seconds S"
-//                                            of its copy step (bench-install.sh)
+//                                            windows into DIR; prints "seconds S",
+//                                            how long the copy window was up
+//                                            (bench-install.sh)
 //   varnok_install_tool show SETUP DIR READY the same install, with the desktop
 //                                            link, the readme left closed,
 //                                            pausing at each window: READY\<step>
@@ -56,9 +57,9 @@ int Install(const char* installer, const char* dest, const char* ready) {
     Launcher launcher(installer);
     if (!launcher.Up())
         return 1;
-    InstallChoices choices = {dest, DesktopAnswer::Cancel, false};
+    InstallChoices choices = {dest, DesktopAnswer::Cancel, false, true};
     if (ready) {
-        choices = {dest, DesktopAnswer::Ticked, false};
+        choices = {dest, DesktopAnswer::Ticked, false, false};
         Pause(ready, "menu");
         launcher.OnWindow([ready](const char* step) { Pause(ready, step); });
     }
@@ -66,7 +67,11 @@ int Install(const char* installer, const char* dest, const char* ready) {
     std::printf("installer exit code %ld\n", static_cast<long>(seen.exitCode));
     if (seen.exitCode != 0)
         return 1;
-    std::printf("seconds %.3f\n", seen.copyMs / 1000.0);
+    if (!ready) {
+        if (seen.copySeconds <= 0)
+            return 1;
+        std::printf("seconds %.3f\n", seen.copySeconds);
+    }
     return 0;
 }
 

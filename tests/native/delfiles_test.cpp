@@ -32,6 +32,7 @@ TEST(DelEntry, ParsedOrRefused) {
         {"data\\..\\..\\x", V::ParentLevel, ""},
         {"data/./x", V::ParentLevel, ""},
         {"...", V::ParentLevel, ""},
+        {"save\\. .\\x", V::ParentLevel, ""},  // Windows drops the trailing dot and blank
         {"C:\\x.txt", V::Drive, ""},
         {"C:x.txt", V::Drive, ""},
         {"readme.txt:stream", V::Drive, ""},

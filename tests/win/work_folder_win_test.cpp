@@ -132,9 +132,13 @@ TEST(FileScanTest, NoMatchAndFoldersOnlyGiveNothing) {
 
 int gCounted;
 
+int gPainted;
+
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_APP)
         ++gCounted;
+    if (message == WM_PAINT)
+        ++gPainted;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -154,6 +158,27 @@ TEST(PumpMessagesTest, DispatchesWhatIsWaitingWithoutWaiting) {
     EXPECT_EQ(PumpMessages(), 3);
     EXPECT_EQ(gCounted, 3);
     EXPECT_EQ(PumpMessages(), 0);
+    DestroyWindow(window);
+}
+
+TEST(PumpMessagesTest, NoPaintAnswersPostedMessagesAndLeavesThePaintWaiting) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = CountingProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "VarnokPaintPumpTest";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "VarnokPaintPumpTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    PumpMessages();
+    gCounted = gPainted = 0;
+    InvalidateRect(window, nullptr, TRUE);
+    PostMessageA(window, WM_APP, 0, 0);
+    PumpMessages(PumpScope::NoPaint);
+    EXPECT_EQ(gCounted, 1);
+    EXPECT_EQ(gPainted, 0);
+    PumpMessages();
+    EXPECT_EQ(gPainted, 1);
     DestroyWindow(window);
 }
 

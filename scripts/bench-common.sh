@@ -1,0 +1,51 @@
+# Sourced by the benchmarks that run the installer under Wine:
+#   bench_setup NAME WORKDIR REQUIRED_FILE...
+# checks the win64 build (VARNOK_BUILD, default build/win64) holds the
+# REQUIRED_FILEs (relative to it), builds the native Release benchmark tools
+# in build/bench, and makes the archive benchmark's corpus in WORKDIR/corpus
+# (with the demo's picture). Sets root, work, win64, bench, pack.
+# bench_pack OUT GAMEDIR [PACK OPTION...] packs quietly; bench_wine starts a
+# Wine session that ends with the script.
+
+calc() { awk "BEGIN { printf \"%.$2f\", $1 }"; }
+min() { calc "($1 < $2) ? $1 : $2" 3; }
+
+bench_setup() {
+    local name=$1 f
+    root=$PWD
+    work=$(realpath -m "$2")
+    win64=$root/${VARNOK_BUILD:-build/win64}
+    shift 2
+    for f in "$@"; do
+        [ -f "$win64/$f" ] || { echo "$name: $win64/$f is missing: build the win64 preset first" >&2; exit 1; }
+    done
+    cmake --preset native -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build/bench --target archive_bench varnok-pack -j2 >/dev/null
+    bench=build/bench/tests/bench/archive_bench
+    pack=build/bench/tools/varnok-pack/varnok-pack
+    mkdir -p "$work"
+    if [ ! -f "$work/corpus/install.env" ]; then
+        echo "making the corpus in $work/corpus"
+        rm -rf "$work/corpus"
+        "$bench" corpus "$work/corpus"
+    fi
+    cp demo/game/insttscr.rct "$work/corpus/insttscr.rct"
+}
+
+# The benchmark games lack their programs, which pack warns about: its
+# output is shown only when it fails.
+bench_pack() {  # OUT GAMEDIR [OPTION...]
+    local out=$1 game=$2
+    shift 2
+    if ! "$pack" pack "$@" -o "$out" "$game" >"$work/pack.log" 2>&1; then
+        cat "$work/pack.log" >&2
+        exit 1
+    fi
+}
+
+bench_wine() {
+    source scripts/wine-session.sh
+    unset DISPLAY
+    wine_session_start "$win64"
+    trap wine_session_stop EXIT
+}
