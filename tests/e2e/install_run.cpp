@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr DWORD kExitTimeoutMs = 60000;
+constexpr DWORD kExitTimeoutMs = 600000;
 // "インストール"
 constexpr char kInstallButtonText[] = "\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b";
 constexpr int kFolderEditId = 1000;
@@ -48,6 +48,7 @@ std::string Launcher::AnswerBox(int button, std::vector<int>* buttons) {
         return "";
     // The text static may be filled just after the box shows.
     Sleep(100);
+    AtWindow("box");
     std::string text = MessageBoxText(box);
     if (buttons)
         *buttons = MessageBoxButtons(box);
@@ -70,6 +71,7 @@ bool SubmitSetup(Launcher& launcher, const std::string& folder, std::string* pro
         *proposed = WindowText(edit);
     if (!folder.empty())
         SetControlText(setup, kFolderEditId, folder);
+    launcher.AtWindow("setup");
     PressButton(setup, IDOK);
     return true;
 }
@@ -79,14 +81,17 @@ InstallSeen RunWholeInstall(Launcher& launcher, const InstallChoices& choices) {
     if (!launcher.PressInstall() || !SubmitSetup(launcher, choices.folder, &seen.proposed))
         return seen;
     seen.confirmation = launcher.AnswerBox(IDYES);
+    DWORD copyStart = GetTickCount();
 
     HWND shortcut = launcher.WaitForDialog(E2E_SHORTCUT_TITLE, kExitTimeoutMs);
     if (!shortcut)
         return seen;
+    seen.copyMs = GetTickCount() - copyStart;
     HWND box = GetDlgItem(shortcut, kShortcutBoxId);
     seen.desktopBoxTicked = Ticked(box);
     if (choices.desktop == DesktopAnswer::Unticked)
         SendMessageA(box, BM_SETCHECK, BST_UNCHECKED, 0);
+    launcher.AtWindow("shortcut");
     PressButton(shortcut, choices.desktop == DesktopAnswer::Cancel ? IDCANCEL : IDOK);
 
     HWND end = launcher.WaitForDialog(E2E_END_TITLE);
@@ -102,6 +107,7 @@ InstallSeen RunWholeInstall(Launcher& launcher, const InstallChoices& choices) {
         if (choices.tickReadme)
             SendMessageA(readme, BM_SETCHECK, BST_CHECKED, 0);
     }
+    launcher.AtWindow("end");
     PressButton(end, IDOK);
     seen.exitCode = launcher.WaitForExit(kExitTimeoutMs);
     return seen;
