@@ -18,12 +18,10 @@ for f in "$pack" "$build/UnInst.exe"; do
 done
 
 work=$(mktemp -d)
-source scripts/wine-session.sh
-unset DISPLAY
-wine_session_start "$build"
+source scripts/shot-session.sh
+shot_session_start "$build"
 folder="$WINEPREFIX/drive_c/VarnokDemo/HoshifuruOka"
 trap 'wine_session_stop; rm -rf "$work" "$folder"' EXIT
-"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
 cp -r demo/game "$work/game"
 "$pack" pack --uninstaller "$build/UnInst.exe" -o "$work/instdat.arc" "$work/game" >/dev/null 2>&1
@@ -33,8 +31,7 @@ rm -rf "$folder"
 "$WINE64" 'C:\VarnokDemo\HoshifuruOka\UnInst.exe' &
 pid=$!
 sleep "${VARNOK_SHOT_DELAY:-5}"
-mkdir -p "$(dirname "$shot")"
-import -display "$DISPLAY" -window root -trim +repage "$shot"
+shot_take "$shot"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 echo "$shot"

@@ -108,7 +108,10 @@ InstallSeen RunWholeInstall(Launcher& launcher, const InstallChoices& choices) {
             SendMessageA(readme, BM_SETCHECK, BST_CHECKED, 0);
     }
     launcher.AtWindow("end");
-    PressButton(end, IDOK);
+    if (choices.endWithEsc)
+        PressKey(end, VK_ESCAPE);
+    else
+        PressButton(end, IDOK);
     seen.exitCode = launcher.WaitForExit(kExitTimeoutMs);
     return seen;
 }

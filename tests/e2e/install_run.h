@@ -58,6 +58,7 @@ struct InstallChoices {
     std::string folder;  // typed into SETUP; empty keeps what it proposes
     DesktopAnswer desktop = DesktopAnswer::Ticked;
     bool tickReadme = false;
+    bool endWithEsc = false;  // leaves the end dialog with Esc instead of OK
 };
 
 // What the run showed on its way.
