@@ -98,10 +98,10 @@ void CopyInstallTraces(bool save) {
     const std::string stash = kStash;
     if (save)
         CreateDirectoryA(kStash, nullptr);
-    struct Tree {
+    struct Folders {
         std::string live, kept;
     } trees[] = {{Folder(), stash + "\\folder"}, {GroupRoot(), stash + "\\group"}};
-    for (const Tree& tree : trees) {
+    for (const Folders& tree : trees) {
         RemoveTree(save ? tree.kept : tree.live);
         CopyTree(save ? tree.live : tree.kept, save ? tree.kept : tree.live);
     }
