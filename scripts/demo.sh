@@ -8,7 +8,9 @@
 # installs it through every window under Xvfb: each window is photographed
 # into out/demo/ (the launcher, SETUP, the confirmation, MAKESHORTCUT, the
 # end dialog, and the copy window in the middle of a copy), then the
-# installed files, links and registry values are listed.
+# installed files and links are listed; last it uninstalls the game through
+# the UNINSTALL dialog (photographed too) and checks that the install
+# folder, the links and the registry values are gone.
 #
 #   scripts/demo.sh
 #
@@ -55,21 +57,37 @@ echo "=== install it under Wine"
 echo "what the install will write (varnok-pack env plan):"
 "$pack" env plan "$out/game/install.env" --typed 'C:\Games\HoshifuruOka'
 (
-    source scripts/wine-session.sh
     source scripts/install-shot.sh
-    unset DISPLAY
-    wine_session_start "$root/$win64"
+    shot_session_start "$root/$win64"
     trap wine_session_stop EXIT
-    rm -rf "$WINEPREFIX/drive_c/Games/HoshifuruOka"
+    game=$WINEPREFIX/drive_c/Games/HoshifuruOka
+    links=("$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
+        "$WINEPREFIX/drive_c/users/Public/Desktop")
+    rm -rf "$game"
     status=0
     install_shot "$root/$win64" "$root/$out/setup-x64.exe" 'C:\Games\HoshifuruOka' "$root/$out" || status=$?
     echo "the installer ended with exit code $status"
     echo "installed files:"
-    (cd "$WINEPREFIX/drive_c/Games/HoshifuruOka" && find . -type f | sort)
+    (cd "$game" && find . -type f | sort)
     echo "links:"
-    find "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs" "$WINEPREFIX/drive_c/users/Public/Desktop" \
-        -iname '*.lnk' -newer "$root/$out/setup-x64.exe" 2>/dev/null | sed "s|$WINEPREFIX/||"
+    find "${links[@]}" -iname '*.lnk' -newer "$root/$out/setup-x64.exe" 2>/dev/null | sed "s|$WINEPREFIX/||"
     [ "$status" = 0 ]
+
+    echo "=== uninstall it through the UNINSTALL dialog"
+    uninstall_shot "$root/$win64" 'C:\Games\HoshifuruOka' "$root/$out"
+    # The finisher that deletes UnInst.exe itself runs on after the program.
+    for _ in $(seq 100); do [ -e "$game" ] || break; sleep 0.2; done
+    left=$(find "$game" "${links[@]}" -type f -newer "$root/$out/setup-x64.exe" 2>/dev/null || true)
+    if [ -e "$game" ] || [ -n "$left" ]; then
+        echo "demo: the uninstall left behind:" >&2
+        echo "${left:-$game}" >&2
+        exit 1
+    fi
+    if "$WINE64" reg query 'HKCU\Software\VarnokDemo\HoshifuruOka' >/dev/null 2>&1; then
+        echo "demo: the uninstall left HKCU\Software\VarnokDemo\HoshifuruOka" >&2
+        exit 1
+    fi
+    echo "uninstalled: the install folder, its links and its registry values are gone"
 )
 VARNOK_BUILD=$win64 scripts/screenshot-copy.sh "$out/4-copy.png" >/dev/null
 echo "screenshots:"

@@ -5,12 +5,13 @@
 # Starts the installer through the win64 build's varnok_menu_show, saves a
 # screenshot trimmed to the launcher window once it is up, then lets the
 # helper press the launcher's exit button and prints the exit code.
+source "$(dirname "${BASH_SOURCE[0]}")/shot-session.sh"
+
 launcher_shot() {
     local build=$1 installer=$2 shot=$3
     local show=$build/tests/e2e/varnok_menu_show.exe
     [ -f "$show" ] || { echo "launcher-shot: $show is missing: build the win64 preset first" >&2; return 1; }
-    # Xvfb has no window manager to draw the caption: let Wine draw it.
-    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+    shot_captions
     local ready
     ready=$(mktemp -u)
     "$WINE64" "$show" "Z:$installer" "Z:$ready" &
@@ -26,9 +27,7 @@ launcher_shot() {
         return 1
     fi
     sleep 1  # let it paint
-    mkdir -p "$(dirname "$shot")"
-    # The screen is empty but for the window: trim it to the window.
-    import -display "$DISPLAY" -window root -trim +repage "$shot"
+    shot_take "$shot"
     rm -f "$ready"
     local status=0
     wait "$pid" || status=$?

@@ -18,12 +18,9 @@ for f in "$pack" "$show"; do
 done
 
 work=$(mktemp -d)
-source scripts/wine-session.sh
-unset DISPLAY
-wine_session_start "$build"
+source scripts/shot-session.sh
+shot_session_start "$build"
 trap 'wine_session_stop; rm -rf "$work"' EXIT
-# Xvfb has no window manager to draw the caption: let Wine draw it.
-"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
 # The demo game with some weight added, so that both bars stand part-way.
 cp -r demo/game "$work/game"
@@ -40,9 +37,7 @@ for _ in $(seq 600); do
 done
 [ -e "$work/ready" ] || { echo "screenshot-copy: the copy window never got half-way" >&2; exit 1; }
 sleep 2  # a few frames of the animation
-mkdir -p "$(dirname "$shot")"
-# The screen is empty but for the window: trim it to the window.
-import -display "$DISPLAY" -window root -trim +repage "$shot"
+shot_take "$shot"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 echo "$shot"

@@ -4,9 +4,10 @@
 #
 #   scripts/screenshot-uninstall.sh [SCREENSHOT.png]   (default out/uninstall-window.png)
 #
-# Needs the win64 build (VARNOK_BUILD, default build/win64: UnInst.exe) and the
-# native varnok-pack (VARNOK_NATIVE_BUILD, default build/native). Nothing is
-# removed: the dialog is photographed and the program ended. Prints the path.
+# Needs the win64 build (VARNOK_BUILD, default build/win64: UnInst.exe and
+# varnok_install_tool) and the native varnok-pack (VARNOK_NATIVE_BUILD, default
+# build/native). The scratch install is then removed through the dialog's OK.
+# Prints the path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -18,23 +19,17 @@ for f in "$pack" "$build/UnInst.exe"; do
 done
 
 work=$(mktemp -d)
-source scripts/wine-session.sh
-unset DISPLAY
-wine_session_start "$build"
+source scripts/install-shot.sh
+shot_session_start "$build"
 folder="$WINEPREFIX/drive_c/VarnokDemo/HoshifuruOka"
 trap 'wine_session_stop; rm -rf "$work" "$folder"' EXIT
-"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
 cp -r demo/game "$work/game"
 "$pack" pack --uninstaller "$build/UnInst.exe" -o "$work/instdat.arc" "$work/game" >/dev/null 2>&1
 rm -rf "$folder"
 "$pack" extract "$work/instdat.arc" "$folder" >/dev/null
 
-"$WINE64" 'C:\VarnokDemo\HoshifuruOka\UnInst.exe' &
-pid=$!
-sleep "${VARNOK_SHOT_DELAY:-5}"
+uninstall_shot "$build" 'C:\VarnokDemo\HoshifuruOka' "$work/shots" >/dev/null
 mkdir -p "$(dirname "$shot")"
-import -display "$DISPLAY" -window root -trim +repage "$shot"
-kill "$pid" 2>/dev/null || true
-wait "$pid" 2>/dev/null || true
+cp "$work/shots/7-uninstall.png" "$shot"
 echo "$shot"

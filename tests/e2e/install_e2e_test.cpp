@@ -4,7 +4,6 @@
 
 #include <objbase.h>
 #include <shlobj.h>
-#include <shobjidl.h>
 
 #include <cstdint>
 #include <map>
@@ -12,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/driver/system_checks.h"
 #include "tests/e2e/e2e_paths.h"
 #include "tests/e2e/install_run.h"
+#include "tests/win/temp_folder.h"
 
 namespace {
 
@@ -71,72 +72,6 @@ const auto* const kCom = ::testing::AddGlobalTestEnvironment(new ComForLinks);
 
 // ---- the file system ------------------------------------------------------
 
-struct FileState {
-    std::string content;  // "<folder>" for a folder
-    uint64_t time = 0;
-};
-
-std::string ReadWhole(const std::string& path) {
-    std::string content;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<unreadable>";
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        content.append(buffer, got);
-    CloseHandle(file);
-    return content;
-}
-
-// Every file and folder below `folder`, by path relative to it.
-void Walk(const std::string& folder, const std::string& relative, std::map<std::string, FileState>& out) {
-    WIN32_FIND_DATAA found;
-    HANDLE scan = FindFirstFileA((folder + "\\" + relative + "*").c_str(), &found);
-    if (scan == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out[relative + name + "\\"] = {"<folder>", 0};
-            Walk(folder, relative + name + "\\", out);
-        } else {
-            uint64_t time = (uint64_t(found.ftLastWriteTime.dwHighDateTime) << 32) | found.ftLastWriteTime.dwLowDateTime;
-            out[relative + name] = {ReadWhole(folder + "\\" + relative + name), time};
-        }
-    } while (FindNextFileA(scan, &found));
-    FindClose(scan);
-}
-
-std::map<std::string, FileState> Tree(const std::string& folder) {
-    std::map<std::string, FileState> tree;
-    Walk(folder, "", tree);
-    return tree;
-}
-
-void DeleteTree(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(path.c_str());
-        return;
-    }
-    std::map<std::string, FileState> tree = Tree(path);
-    for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
-        std::string full = path + "\\" + it->first;
-        if (it->second.content == "<folder>")
-            RemoveDirectoryA(full.substr(0, full.size() - 1).c_str());
-        else
-            DeleteFileA(full.c_str());
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // The payload arrived whole: every file and folder of the game, its content
 // and its stored time, and nothing else but `extra`.
 void ExpectPayload(const std::string& game, const std::string& installFolder, const std::set<std::string>& extra = {}) {
@@ -168,42 +103,6 @@ std::string WaitForFile(const std::string& path, DWORD timeoutMs) {
 
 // ---- links, folders, registry ---------------------------------------------
 
-struct Link {
-    bool loaded = false;
-    std::string target, description, workFolder;
-    uint64_t time = 0;
-};
-
-Link ReadLink(const std::string& path) {
-    Link link;
-    IShellLinkA* shellLink = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&shellLink))))
-        return link;
-    IPersistFile* file = nullptr;
-    WCHAR wide[MAX_PATH];
-    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) && SUCCEEDED(file->Load(wide, STGM_READ))) {
-        char text[MAX_PATH] = {};
-        shellLink->GetPath(text, sizeof text, nullptr, 0);
-        link.target = text;
-        text[0] = '\0';
-        shellLink->GetDescription(text, sizeof text);
-        link.description = text;
-        text[0] = '\0';
-        shellLink->GetWorkingDirectory(text, sizeof text);
-        link.workFolder = text;
-        link.loaded = true;
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-            link.time = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-    }
-    if (file)
-        file->Release();
-    shellLink->Release();
-    return link;
-}
-
 void ExpectLink(const std::string& path, const std::string& target, const std::string& description) {
     SCOPED_TRACE(path);
     Link link = ReadLink(path);
@@ -211,49 +110,6 @@ void ExpectLink(const std::string& path, const std::string& target, const std::s
     EXPECT_EQ(link.target, target);
     EXPECT_EQ(link.description, description);
     EXPECT_EQ(link.workFolder, target.substr(0, target.rfind('\\')));
-}
-
-std::string SpecialFolder(int csidl) {
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
-    return path;
-}
-
-// The names in a folder (files and folders alike).
-std::set<std::string> Names(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& [name, state] : Tree(folder)) {
-        if (name.find('\\') == std::string::npos || name.find('\\') == name.size() - 1)
-            names.insert(name);
-    }
-    return names;
-}
-
-bool KeyExists(HKEY root, const std::string& key) {
-    HKEY opened;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(opened);
-    return true;
-}
-
-// A REG_SZ value, "<none>" when absent or of another type.
-std::string RegText(HKEY root, const std::string& key, const char* name) {
-    char data[1024] = {};
-    DWORD size = sizeof data - 1;
-    DWORD type = 0;
-    HKEY opened;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return "<none>";
-    LONG result = RegQueryValueExA(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(opened);
-    return result == ERROR_SUCCESS && type == REG_SZ ? std::string(data) : "<none>";
-}
-
-std::string IniText(const char* file, const char* section, const char* key) {
-    char text[512];
-    GetPrivateProfileStringA(section, key, "<none>", text, sizeof text, file);
-    return text;
 }
 
 const std::string kUninstallRoot = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RuRid";
@@ -279,14 +135,14 @@ std::string WindowsDrive() {
 void ForgetInstall(const std::string& title, const char* group, const std::string& regKey,
                    const std::vector<std::string>& folders) {
     for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS})
-        DeleteTree(SpecialFolder(csidl) + "\\" + (group ? std::string(group) : title));
+        RemoveTree(SpecialFolder(csidl) + "\\" + (group ? std::string(group) : title));
     for (int csidl : {CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY})
         DeleteFileA((SpecialFolder(csidl) + "\\" + title + ".LNK").c_str());
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, (kUninstallRoot + title).c_str());
     if (!regKey.empty())
         RegDeleteTreeA(HKEY_CURRENT_USER, regKey.c_str());
     for (const std::string& folder : folders)
-        DeleteTree(folder);
+        RemoveTree(folder);
 }
 
 // ---- the full game --------------------------------------------------------
@@ -344,12 +200,13 @@ TEST(WholeInstall, EverySettingInUseThenASecondInstallOverTheFirst) {
     EXPECT_EQ(RegText(HKEY_CURRENT_USER, kFullRegKey, "Cd"), CdromRoot());
     EXPECT_EQ(WorkFolders(), workFolders);
     // The access batch ran and removed itself.
-    for (DWORD start = GetTickCount(); Exists(TempPath() + "Pelladrover_fullaccess.bat") && GetTickCount() - start < 15000;)
+    for (DWORD start = GetTickCount(); PathExists(TempPath() + "Pelladrover_fullaccess.bat") && GetTickCount() - start < 15000;)
         Sleep(100);
-    EXPECT_FALSE(Exists(TempPath() + "Pelladrover_fullaccess.bat"));
+    EXPECT_FALSE(PathExists(TempPath() + "Pelladrover_fullaccess.bat"));
 
     // Again: the folder remembered by [reg] is proposed, the links are
-    // written anew, an unticked desktop box and readme box make nothing.
+    // written anew, an unticked desktop box makes nothing, and Esc on the
+    // end dialog drops the ticked readme box but still ends the install well.
     uint64_t firstLinkTime = ReadLink(programs + "\\" + kFullGroup + "\\" + kFullTitle + "\\" + kFullTitle + ".LNK").time;
     DeleteFileA(desktopLink.c_str());
     DeleteFileA((folder + "\\readme-opened.txt").c_str());
@@ -357,17 +214,18 @@ TEST(WholeInstall, EverySettingInUseThenASecondInstallOverTheFirst) {
     {
         Launcher launcher(Game("full/setup.exe"));
         ASSERT_TRUE(launcher.Up());
-        InstallSeen seen = RunWholeInstall(launcher, {"", DesktopAnswer::Unticked, false});
+        InstallSeen seen = RunWholeInstall(launcher, {"", DesktopAnswer::Unticked, true, true});
         EXPECT_EQ(seen.proposed, folder);
         EXPECT_EQ(seen.confirmation, Confirmation(folder));
+        EXPECT_TRUE(seen.endReadmeBox);
         EXPECT_EQ(seen.exitCode, 0u);
     }
     ExpectFullLinks(programs, folder);
     EXPECT_GT(ReadLink(programs + "\\" + kFullGroup + "\\" + kFullTitle + "\\" + kFullTitle + ".LNK").time,
               firstLinkTime);
-    EXPECT_FALSE(Exists(desktopLink));
+    EXPECT_FALSE(PathExists(desktopLink));
     Sleep(1000);
-    EXPECT_FALSE(Exists(folder + "\\readme-opened.txt"));
+    EXPECT_FALSE(PathExists(folder + "\\readme-opened.txt"));
     ExpectPayload("full/game", folder);
     EXPECT_EQ(WorkFolders(), workFolders);
 }
@@ -441,7 +299,7 @@ TEST(WholeInstall, EachStopShowsItsMessagesAndKeepsTheMenu) {
         for (const auto& [text, button] : stop.boxes)
             EXPECT_EQ(launcher.AnswerBox(button), text);
     }
-    EXPECT_FALSE(Exists(refused));
+    EXPECT_FALSE(PathExists(refused));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\-\\-"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallRoot + kPlainTitle));
     launcher.PressExit();
@@ -474,13 +332,13 @@ TEST(WholeInstall, OnlyATitleIntoAJapaneseFolderWithoutDesktopLink) {
                                                    std::string(kPlainTitle) + " " + kUninstallWord + ".LNK"}));
     ExpectLink(group + "\\" + kPlainTitle + ".LNK", folder + "\\plain.exe", "E2EPlain");
     ExpectLink(group + "\\" + kPlainTitle + " " + kUninstallWord + ".LNK", folder + "\\UnInst.exe", "E2EPlain");
-    EXPECT_FALSE(Exists(SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\" + kPlainTitle + ".LNK"));
+    EXPECT_FALSE(PathExists(SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\" + kPlainTitle + ".LNK"));
     EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallRoot + kPlainTitle, "UninstallString"),
               "\"" + folder + "\\UnInst.exe\"");
     // REG_GLOBAL and INI_FILE "-": the probe key, but no transfers.
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\-\\-"));
     EXPECT_EQ(RegText(HKEY_CURRENT_USER, "Software\\-\\-", "IsInst"), "<none>");
-    EXPECT_FALSE(Exists(SpecialFolder(CSIDL_WINDOWS) + "\\-"));
+    EXPECT_FALSE(PathExists(SpecialFolder(CSIDL_WINDOWS) + "\\-"));
     EXPECT_EQ(WorkFolders(), workFolders);
 }
 
@@ -500,10 +358,10 @@ TEST(WholeInstall, FullDiskEndsWithTheReadFailureAndNothingAfterIt) {
     EXPECT_EQ(launcher.AnswerBox(IDOK), kReadFailure);
     EXPECT_EQ(launcher.WaitForExit(30000), kExitFailure);
     EXPECT_EQ(WorkFolders(), workFolders);
-    EXPECT_FALSE(Exists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\E2E_BIG"));
+    EXPECT_FALSE(PathExists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\E2E_BIG"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallRoot + "E2E_BIG"));
     EXPECT_EQ(RegText(HKEY_CURRENT_USER, "Software\\VarnokE2E\\Big", "IsInst"), "<none>");
-    DeleteTree(folder);
+    RemoveTree(folder);
 }
 
 // ---- before Vista ---------------------------------------------------------
@@ -540,8 +398,8 @@ TEST(WholeInstall, BeforeVistaTheLinksGoToTheUsersOwnFolders) {
     ExpectFullLinks(SpecialFolder(CSIDL_PROGRAMS), folder);
     ExpectLink(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\" + kFullTitle + ".LNK", folder + "\\game.exe",
                kFullDescription);
-    EXPECT_FALSE(Exists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\" + kFullGroup));
-    EXPECT_FALSE(Exists(SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\" + kFullTitle + ".LNK"));
+    EXPECT_FALSE(PathExists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\" + kFullGroup));
+    EXPECT_FALSE(PathExists(SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\" + kFullTitle + ".LNK"));
 }
 
 }  // namespace

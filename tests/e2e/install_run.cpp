@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr DWORD kExitTimeoutMs = 60000;
+constexpr DWORD kExitTimeoutMs = 600000;
 // "インストール"
 constexpr char kInstallButtonText[] = "\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b";
 constexpr int kFolderEditId = 1000;
@@ -63,6 +63,7 @@ std::string Launcher::AnswerBox(int button, std::vector<int>* buttons) {
         return "";
     // The text static may be filled just after the box shows.
     Sleep(100);
+    AtWindow("box");
     std::string text = MessageBoxText(box);
     if (buttons)
         *buttons = MessageBoxButtons(box);
@@ -85,6 +86,7 @@ bool SubmitSetup(Launcher& launcher, const std::string& folder, std::string* pro
         *proposed = WindowText(edit);
     if (!folder.empty())
         SetControlText(setup, kFolderEditId, folder);
+    launcher.AtWindow("setup");
     PressButton(setup, IDOK);
     return true;
 }
@@ -104,6 +106,7 @@ InstallSeen RunWholeInstall(Launcher& launcher, const InstallChoices& choices) {
     seen.desktopBoxTicked = Ticked(box);
     if (choices.desktop == DesktopAnswer::Unticked)
         SendMessageA(box, BM_SETCHECK, BST_UNCHECKED, 0);
+    launcher.AtWindow("shortcut");
     PressButton(shortcut, choices.desktop == DesktopAnswer::Cancel ? IDCANCEL : IDOK);
 
     HWND end = launcher.WaitForDialog(E2E_END_TITLE);
@@ -119,7 +122,11 @@ InstallSeen RunWholeInstall(Launcher& launcher, const InstallChoices& choices) {
         if (choices.tickReadme)
             SendMessageA(readme, BM_SETCHECK, BST_CHECKED, 0);
     }
-    PressButton(end, IDOK);
+    launcher.AtWindow("end");
+    if (choices.endWithEsc)
+        PressKey(end, VK_ESCAPE);
+    else
+        PressButton(end, IDOK);
     seen.exitCode = launcher.WaitForExit(kExitTimeoutMs);
     return seen;
 }

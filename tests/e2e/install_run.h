@@ -60,7 +60,8 @@ struct InstallChoices {
     std::string folder;  // typed into SETUP; empty keeps what it proposes
     DesktopAnswer desktop = DesktopAnswer::Ticked;
     bool tickReadme = false;
-    bool timeCopy = false;  // waits for the copy window and times it: big payloads only
+    bool endWithEsc = false;  // leaves the end dialog with Esc instead of OK
+    bool timeCopy = false;    // waits for the copy window and times it: big payloads only
 };
 
 // What the run showed on its way.

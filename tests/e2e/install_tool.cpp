@@ -11,6 +11,9 @@
 //                                            pausing at each window: READY\<step>
 //                                            is written and the run goes on once
 //                                            it is deleted (demo.sh's screenshots)
+//   varnok_install_tool uninstall DIR READY  DIR\UnInst.exe through its question
+//                                            (OK, saves kept) and end box, pausing
+//                                            at each the same way (demo.sh)
 #include <windows.h>
 
 #include <cstdio>
@@ -57,9 +60,9 @@ int Install(const char* installer, const char* dest, const char* ready) {
     Launcher launcher(installer);
     if (!launcher.Up())
         return 1;
-    InstallChoices choices = {dest, DesktopAnswer::Cancel, false, true};
+    InstallChoices choices = {.folder = dest, .desktop = DesktopAnswer::Cancel, .timeCopy = true};
     if (ready) {
-        choices = {dest, DesktopAnswer::Ticked, false, false};
+        choices = {.folder = dest, .desktop = DesktopAnswer::Ticked};
         Pause(ready, "menu");
         launcher.OnWindow([ready](const char* step) { Pause(ready, step); });
     }
@@ -75,6 +78,25 @@ int Install(const char* installer, const char* dest, const char* ready) {
     return 0;
 }
 
+// UnInst.exe's question ("uninstall") and end box ("uninstalled"), each
+// answered with OK once the pause is over.
+int Uninstall(const char* folder, const char* ready) {
+    TestProcess run(std::string(folder) + "\\UnInst.exe", folder);
+    HWND question = run.Started() ? WaitForWindow(run.Id(), "#32770", kPauseTimeoutMs) : nullptr;
+    if (!question)
+        return 1;
+    Pause(ready, "uninstall");
+    PressButton(question, IDOK);
+    WaitUntilGone(question, kPauseTimeoutMs);
+    if (HWND end = WaitForMessageBox(run.Id(), kPauseTimeoutMs)) {
+        Pause(ready, "uninstalled");
+        PressButton(end, IDOK);
+    }
+    DWORD exitCode = run.WaitForExit(kPauseTimeoutMs);
+    std::printf("uninstaller exit code %ld\n", static_cast<long>(exitCode));
+    return exitCode == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,6 +106,9 @@ int main(int argc, char** argv) {
         return Install(argv[2], argv[3], nullptr);
     if (argc == 5 && std::strcmp(argv[1], "show") == 0)
         return Install(argv[2], argv[3], argv[4]);
-    std::fprintf(stderr, "usage: varnok_install_tool plain ARC DIR | install SETUP DIR | show SETUP DIR READY\n");
+    if (argc == 4 && std::strcmp(argv[1], "uninstall") == 0)
+        return Uninstall(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: varnok_install_tool plain ARC DIR | install SETUP DIR | show SETUP DIR READY"
+                         " | uninstall DIR READY\n");
     return 2;
 }

@@ -1,7 +1,7 @@
-// The real UnInst.exe under Wine, through its UNINSTALL window and boxes,
-// on a game laid out as an install leaves it: the packed game extracted
-// into a folder whose name holds a 0x5C second byte, with the links,
-// registry values and INI key the installer writes beside it.
+// The real UnInst.exe under Wine, through its UNINSTALL window and boxes, on
+// a game installed once through the installer's windows into a folder whose
+// name holds a 0x5C second byte. The first cases meet that install as it
+// is; each later one gets it back from a copy of everything it left.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/driver/system_checks.h"
 #include "tests/e2e/driver/win_driver.h"
 #include "tests/e2e/e2e_paths.h"
+#include "tests/e2e/install_run.h"
 #include "tests/win/temp_folder.h"
 
 namespace {
@@ -21,6 +23,9 @@ namespace {
 constexpr DWORD kRunTimeoutMs = 60000;
 constexpr char kTitle[] = "E2E_UNINSTALL";
 constexpr char kRoot[] = "C:\\UninstallE2E";
+// Where the install's traces are kept between the cases.
+constexpr char kStash[] = "C:\\UninstallE2E.stash";
+constexpr char kStashKey[] = "Software\\VarnokE2E\\UninstallStash";
 // ソフト: its first character's second byte is 0x5C.
 constexpr char kGameFolderName[] = "\x83\x5c\x83\x74\x83\x67";
 // データ\曲.mml
@@ -39,45 +44,16 @@ constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\
 constexpr char kGameKey[] = "Software\\VarnokE2E\\Uninstall";
 constexpr char kIniFile[] = "varnok_e2e_uninstall.ini";
 
+// Copies a folder with everything below it (times kept).
 void CopyTree(const std::string& from, const std::string& to) {
     CreateDirectoryA(to.c_str(), nullptr);
-    WIN32_FIND_DATAA found;
-    HANDLE scan = FindFirstFileA((from + "\\*").c_str(), &found);
-    if (scan == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            CopyTree(from + "\\" + name, to + "\\" + name);
+    // Each folder comes before what it holds.
+    for (const auto& [name, state] : Tree(from)) {
+        if (state.content == "<folder>")
+            CreateDirectoryA((to + "\\" + name).c_str(), nullptr);
         else
             CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
-    } while (FindNextFileA(scan, &found));
-    FindClose(scan);
-}
-
-std::string SpecialFolder(int csidl) {
-    char path[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
-
-bool KeyExists(HKEY root, const char* name) {
-    HKEY key;
-    if (RegOpenKeyExA(root, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-void SetString(HKEY root, const char* keyName, const char* name, const std::string& data) {
-    HKEY key;
-    if (RegCreateKeyExA(root, keyName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>(data.size() + 1));
-    RegCloseKey(key);
+    }
 }
 
 // The finisher's copies in the temp folder.
@@ -98,43 +74,116 @@ void PressAndWaitClosed(HWND window, int button) {
         Sleep(50);
 }
 
-// The game as installed, with a save, a file of the player's own and the
-// two files the hostile entries point at.
+std::string Folder() { return std::string(kRoot) + "\\" + kGameFolderName; }
+std::string GroupRoot() { return SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\E2E_MAKER"; }
+std::string DesktopLink() { return SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\" + kTitle + ".LNK"; }
+std::string IniPath() { return SpecialFolder(CSIDL_WINDOWS) + "\\" + kIniFile; }
+
+// Copies a key's values and subkeys into another key, made afresh.
+void CopyKey(HKEY fromRoot, const std::string& from, HKEY toRoot, const std::string& to) {
+    RegDeleteTreeA(toRoot, to.c_str());
+    HKEY source, target;
+    if (RegOpenKeyExA(fromRoot, from.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS)
+        return;
+    if (RegCreateKeyExA(toRoot, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr) ==
+        ERROR_SUCCESS) {
+        RegCopyTreeA(source, nullptr, target);
+        RegCloseKey(target);
+    }
+    RegCloseKey(source);
+}
+
+// What the install left, copied to the stash (`save`) or back from it.
+void CopyInstallTraces(bool save) {
+    const std::string stash = kStash;
+    if (save)
+        CreateDirectoryA(kStash, nullptr);
+    struct Folders {
+        std::string live, kept;
+    } trees[] = {{Folder(), stash + "\\folder"}, {GroupRoot(), stash + "\\group"}};
+    for (const Folders& tree : trees) {
+        RemoveTree(save ? tree.kept : tree.live);
+        CopyTree(save ? tree.live : tree.kept, save ? tree.kept : tree.live);
+    }
+    for (const auto& [live, kept] :
+         {std::pair{DesktopLink(), stash + "\\desktop.LNK"}, {IniPath(), stash + "\\game.ini"}})
+        CopyFileA((save ? live : kept).c_str(), (save ? kept : live).c_str(), FALSE);
+    const std::string stashKey = kStashKey;
+    struct Key {
+        HKEY root;
+        std::string live, kept;
+    } keys[] = {{HKEY_LOCAL_MACHINE, kUninstallKey, stashKey + "\\uninstall"},
+                {HKEY_CURRENT_USER, kGameKey, stashKey + "\\game"}};
+    for (const Key& key : keys) {
+        if (save)
+            CopyKey(key.root, key.live, HKEY_CURRENT_USER, key.kept);
+        else
+            CopyKey(HKEY_CURRENT_USER, key.kept, key.root, key.live);
+    }
+}
+
+// Installs the game through the installer's windows, with the desktop link;
+// "" when it went well, else what failed.
+std::string InstallTheGame() {
+    RemoveTree(kRoot);
+    RemoveTree(kStash);
+    RemoveTree(GroupRoot());
+    DeleteFileA(DesktopLink().c_str());
+    DeleteFileA(IniPath().c_str());
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kGameKey);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kStashKey);
+    Launcher launcher(Fixture("uninstall.exe"));
+    if (!launcher.Up())
+        return "the installer's launcher did not come up";
+    InstallSeen seen = RunWholeInstall(launcher, {Folder(), DesktopAnswer::Ticked, false});
+    if (seen.exitCode != 0)
+        return "the install ended with " + std::to_string(seen.exitCode);
+    // The access batch works on the folder in the background: let it end.
+    const std::string batch = TempPath() + "Pelladrover_fullaccess.bat";
+    for (DWORD start = GetTickCount(); PathExists(batch) && GetTickCount() - start < 15000;)
+        Sleep(100);
+    CopyInstallTraces(true);
+    return "";
+}
+
+// The game as the installer left it, with a save, a file of the player's own
+// and the two files the hostile entries point at.
 class UninstallTest : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() {
+        installFailure_ = InstallTheGame();
+        used_ = false;
+    }
+    static void TearDownTestSuite() {
+        RemoveTree(kRoot);
+        RemoveTree(kStash);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kStashKey);
+    }
     void SetUp() override {
-        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        base = std::string(kRoot) + "\\" + name;
-        folder = base + "\\" + kGameFolderName;
-        RemoveTree(base);
-        CreateDirectoryA(kRoot, nullptr);
-        CreateDirectoryA(base.c_str(), nullptr);
-        CopyTree(Fixture("uninstall-game"), folder);
+        ASSERT_EQ(installFailure_, "");
+        if (used_)
+            CopyInstallTraces(false);
+        used_ = true;
+        base = kRoot;
+        folder = Folder();
         CreateDirectoryA((folder + "\\save").c_str(), nullptr);
         WriteFileBytes(folder + "\\save\\slot1.sav", "save");
         WriteFileBytes(folder + "\\mine.txt", "the player's");
         WriteFileBytes(base + "\\outside.txt", "outside");
         WriteFileBytes("C:\\x.txt", "root");
-
-        std::string group = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\E2E_MAKER\\" + kTitle;
-        SHCreateDirectoryExA(nullptr, group.c_str(), nullptr);
+        std::string group = GroupRoot() + "\\" + kTitle;
         links = {group + "\\" + kTitle + ".LNK", group + "\\" + kTitle + " " + kReadmeWord + ".LNK",
-                 group + "\\" + kTitle + " " + kUninstallWord + ".LNK",
-                 SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\" + kTitle + ".LNK"};
+                 group + "\\" + kTitle + " " + kUninstallWord + ".LNK", DesktopLink()};
         for (const std::string& link : links)
-            WriteFileBytes(link, "link");
-        SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", kTitle);
-        SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", folder + "\\UnInst.exe");
-        SetString(HKEY_CURRENT_USER, kGameKey, "InstallPath", folder);
-        SetString(HKEY_CURRENT_USER, kGameKey, "Title", "E2E");
-        WritePrivateProfileStringA("Path", "InstallPath", folder.c_str(), kIniFile);
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, kIniFile);
+            ASSERT_TRUE(PathExists(link)) << "the install made no " << link;
+        ASSERT_NE(RegText(HKEY_CURRENT_USER, kGameKey, "InstallPath"), "<none>");
+        ASSERT_NE(IniText(kIniFile, "Path", "InstallPath"), "<none>");
         tempBefore = TempCopies();
     }
-    void TearDown() override {
-        RemoveTree(base);
-        DeleteFileA("C:\\x.txt");
-    }
+    void TearDown() override { DeleteFileA("C:\\x.txt"); }
+    // The case left the install as it found it: the next may use it as it is.
+    void KeepInstall() { used_ = HasFailure(); }
 
     std::string Program() const { return folder + "\\UnInst.exe"; }
 
@@ -159,7 +208,7 @@ protected:
         EXPECT_FALSE(PathExists(folder + "\\data"));
         for (const std::string& link : links)
             EXPECT_FALSE(PathExists(link)) << link;
-        EXPECT_FALSE(PathExists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\E2E_MAKER"));
+        EXPECT_FALSE(PathExists(GroupRoot()));
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kGameKey));
         char value[MAX_PATH];
@@ -175,7 +224,26 @@ protected:
     std::string base, folder;
     std::vector<std::string> links;
     std::set<std::string> tempBefore;
+    static inline std::string installFailure_;
+    static inline bool used_ = false;
 };
+
+// First, so that the main case below still meets the install itself.
+TEST_F(UninstallTest, CancelTouchesNothing) {
+    TestProcess run(Program(), base);
+    HWND dialog = WaitForQuestion(run);
+    ASSERT_NE(dialog, nullptr);
+    PressButton(dialog, IDCANCEL);
+    EXPECT_EQ(run.WaitForExit(kRunTimeoutMs), 1u);
+    for (const char* file : {"UnInst.exe", "install.env", "varnok.exe", "save\\slot1.sav", kJapaneseFile})
+        EXPECT_TRUE(PathExists(folder + "\\" + file)) << file;
+    for (const std::string& link : links)
+        EXPECT_TRUE(PathExists(link)) << link;
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kGameKey));
+    EXPECT_EQ(TempCopies(), tempBefore);
+    KeepInstall();
+}
 
 TEST_F(UninstallTest, KeepsSavesAndThePlayersFilesAndListsThem) {
     TestProcess run(Program(), base);
@@ -212,21 +280,6 @@ TEST_F(UninstallTest, WithTheBoxTickedTheSavesGoAndTheEmptyFolderToo) {
     EXPECT_EQ(run.WaitForExit(kRunTimeoutMs), 0u);
     ExpectGameRemoved();
     EXPECT_TRUE(GoneSoon(folder)) << "the install folder stayed";
-}
-
-TEST_F(UninstallTest, CancelTouchesNothing) {
-    TestProcess run(Program(), base);
-    HWND dialog = WaitForQuestion(run);
-    ASSERT_NE(dialog, nullptr);
-    PressButton(dialog, IDCANCEL);
-    EXPECT_EQ(run.WaitForExit(kRunTimeoutMs), 1u);
-    for (const char* file : {"UnInst.exe", "install.env", "varnok.exe", "save\\slot1.sav", kJapaneseFile})
-        EXPECT_TRUE(PathExists(folder + "\\" + file)) << file;
-    for (const std::string& link : links)
-        EXPECT_TRUE(PathExists(link)) << link;
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kGameKey));
-    EXPECT_EQ(TempCopies(), tempBefore);
 }
 
 TEST_F(UninstallTest, SilentShowsNoWindowAndKeepsTheSaves) {

@@ -25,20 +25,57 @@ protected:
 };
 
 struct SplitCase {
+    int (*split)(const char*, char*, char*);  // SplitIniLine or SplitRegLine
     const char* name;
     std::string line;
     int result;
     std::string first, second;  // key and value, or value name and data
 };
 
-void ExpectSplits(int (*split)(const char*, char*, char*), const SplitCase* cases, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        const SplitCase& c = cases[i];
+constexpr auto kIni = SplitIniLine;
+constexpr auto kReg = SplitRegLine;
+
+TEST_F(TransferTest, IniAndRegistryLines) {
+    const SplitCase cases[] = {
+        {kIni, "install folder", "SavePath=REP_INSTALL\\save", kSplitDone, "SavePath", "C:\\Games\\Title\\save"},
+        {kIni, "only the first REP_INSTALL", "P=REP_INSTALL;REP_INSTALL", kSplitDone, "P",
+         "C:\\Games\\Title;REP_INSTALL"},
+        {kIni, "cut at the first '=', the rest kept", "a=b=c", kSplitDone, "a", "b=c"},
+        {kIni, "blanks belong to key and value", " k = v ", kSplitDone, " k ", " v "},
+        {kIni, "empty key and value", "=", kSplitDone, "", ""},
+        {kIni, "drive placeholder", "Cd=REP_CDROMDRIVEdata", kSplitDone, "Cd", "Q:\\data"},
+        {kIni, "REP_CDROM alone is no [ini] placeholder", "Cd=REP_CDROM", kSplitDone, "Cd", "REP_CDROM"},
+        {kIni, "both placeholders", "X=REP_INSTALL|REP_CDROMDRIVE", kSplitDone, "X", "C:\\Games\\Title|Q:\\"},
+        {kIni, "placeholders are case-sensitive", "X=rep_install", kSplitDone, "X", "rep_install"},
+        {kIni, "no '='", "just text", kSplitNoSeparator, "", ""},
+        {kIni, "a line that fits only unexpanded", "K=REP_INSTALL" + std::string(497, 'v'), kSplitTooLong, "", ""},
+        {kIni, "511 bytes fit", "K=REP_INSTALL" + std::string(511 - 2 - 14, 'v'), kSplitDone, "K",
+         std::string(kInstall) + std::string(495, 'v')},
+        {kIni, "512 bytes do not", "K=REP_INSTALL" + std::string(512 - 2 - 14, 'v'), kSplitTooLong, "", ""},
+        {kReg, "doubled backslashes, then the folder", "\"Path\"=\"REP_INSTALL\\\\data\"", kSplitDone, "Path",
+         "C:\\Games\\Title\\data"},
+        {kReg, "escaped quote kept", "\"Say\"=\"a \\\"b\\\" c\"", kSplitDone, "Say", "a \"b\" c"},
+        {kReg, "drive", "\"Cd\"=\"REP_CDROM\"", kSplitDone, "Cd", "Q:\\"},
+        {kReg, "the longer name leaves DRIVE", "\"Cd\"=\"REP_CDROMDRIVE\"", kSplitDone, "Cd", "Q:\\DRIVE"},
+        {kReg, "empty data, right after the separator", "\"Empty\"=\"", kSplitDone, "Empty", ""},
+        {kReg, "0x5C second bytes pass unchanged", "\"\x95\x5c\"=\"\x83\x5c\x95\x5c\\\\x\"", kSplitDone, "\x95\x5c",
+         "\x83\x5c\x95\x5c\\x"},
+        {kReg, "other escapes stand for the byte; a final lone backslash goes", "\"n\"=\"\\a\"\\", kSplitDone, "n",
+         "a"},
+        {kReg, "default value", "@=\"text\"", kSplitNoSeparator, "", ""},
+        {kReg, "dword value", "\"Count\"=dword:00000001", kSplitNoSeparator, "", ""},
+        {kReg, "key line", "[HKEY_CURRENT_USER\\Software\\Maker\\Game]", kSplitNoSeparator, "", ""},
+        {kReg, "export header", "REGEDIT4", kSplitNoSeparator, "", ""},
+        {kReg, "separator at the first byte: no name", "\"=\"x\"", kSplitNoSeparator, "", ""},
+        {kReg, "does not fit once expanded", "\"P\"=\"REP_INSTALL" + std::string(494, 'v') + "\"", kSplitTooLong, "",
+         ""},
+    };
+    for (const SplitCase& c : cases) {
         // Outputs sit between guards: nothing before or past them may be touched.
         char first[kTransferTextSize + 2], second[kTransferTextSize + 2];
         std::memset(first, '#', sizeof first);
         std::memset(second, '#', sizeof second);
-        ASSERT_EQ(split(c.line.c_str(), first + 1, second + 1), c.result) << c.name;
+        ASSERT_EQ(c.split(c.line.c_str(), first + 1, second + 1), c.result) << c.name;
         EXPECT_EQ(first[0], '#') << c.name;
         EXPECT_EQ(second[0], '#') << c.name;
         if (c.result != kSplitDone) {
@@ -49,48 +86,6 @@ void ExpectSplits(int (*split)(const char*, char*, char*), const SplitCase* case
         EXPECT_EQ(std::string(first + 1), c.first) << c.name;
         EXPECT_EQ(std::string(second + 1), c.second) << c.name;
     }
-}
-
-TEST_F(TransferTest, IniLines) {
-    const SplitCase cases[] = {
-        {"install folder", "SavePath=REP_INSTALL\\save", kSplitDone, "SavePath", "C:\\Games\\Title\\save"},
-        {"only the first REP_INSTALL", "P=REP_INSTALL;REP_INSTALL", kSplitDone, "P", "C:\\Games\\Title;REP_INSTALL"},
-        {"cut at the first '=', the rest kept", "a=b=c", kSplitDone, "a", "b=c"},
-        {"blanks belong to key and value", " k = v ", kSplitDone, " k ", " v "},
-        {"empty key and value", "=", kSplitDone, "", ""},
-        {"drive placeholder", "Cd=REP_CDROMDRIVEdata", kSplitDone, "Cd", "Q:\\data"},
-        {"REP_CDROM alone is no [ini] placeholder", "Cd=REP_CDROM", kSplitDone, "Cd", "REP_CDROM"},
-        {"both placeholders", "X=REP_INSTALL|REP_CDROMDRIVE", kSplitDone, "X", "C:\\Games\\Title|Q:\\"},
-        {"placeholders are case-sensitive", "X=rep_install", kSplitDone, "X", "rep_install"},
-        {"no '='", "just text", kSplitNoSeparator, "", ""},
-        {"a line that fits only unexpanded", "K=REP_INSTALL" + std::string(497, 'v'), kSplitTooLong, "", ""},
-        {"511 bytes fit", "K=REP_INSTALL" + std::string(511 - 2 - 14, 'v'), kSplitDone, "K",
-         std::string(kInstall) + std::string(495, 'v')},
-        {"512 bytes do not", "K=REP_INSTALL" + std::string(512 - 2 - 14, 'v'), kSplitTooLong, "", ""},
-    };
-    ExpectSplits(SplitIniLine, cases, std::size(cases));
-}
-
-TEST_F(TransferTest, RegistryLines) {
-    const SplitCase cases[] = {
-        {"doubled backslashes, then the folder", "\"Path\"=\"REP_INSTALL\\\\data\"", kSplitDone, "Path",
-         "C:\\Games\\Title\\data"},
-        {"escaped quote kept", "\"Say\"=\"a \\\"b\\\" c\"", kSplitDone, "Say", "a \"b\" c"},
-        {"drive", "\"Cd\"=\"REP_CDROM\"", kSplitDone, "Cd", "Q:\\"},
-        {"the longer name leaves DRIVE", "\"Cd\"=\"REP_CDROMDRIVE\"", kSplitDone, "Cd", "Q:\\DRIVE"},
-        {"empty data, right after the separator", "\"Empty\"=\"", kSplitDone, "Empty", ""},
-        {"0x5C second bytes pass unchanged", "\"\x95\x5c\"=\"\x83\x5c\x95\x5c\\\\x\"", kSplitDone, "\x95\x5c",
-         "\x83\x5c\x95\x5c\\x"},
-        {"other escapes stand for the byte; a final lone backslash goes", "\"n\"=\"\\a\"\\", kSplitDone, "n", "a"},
-        {"default value", "@=\"text\"", kSplitNoSeparator, "", ""},
-        {"dword value", "\"Count\"=dword:00000001", kSplitNoSeparator, "", ""},
-        {"key line", "[HKEY_CURRENT_USER\\Software\\Maker\\Game]", kSplitNoSeparator, "", ""},
-        {"export header", "REGEDIT4", kSplitNoSeparator, "", ""},
-        {"separator at the first byte: no name", "\"=\"x\"", kSplitNoSeparator, "", ""},
-        {"does not fit once expanded", "\"P\"=\"REP_INSTALL" + std::string(494, 'v') + "\"", kSplitTooLong, "",
-         ""},
-    };
-    ExpectSplits(SplitRegLine, cases, std::size(cases));
 }
 
 TEST_F(TransferTest, UnescapingComesBeforeTheExpansion) {

@@ -4,12 +4,12 @@
 #include <windows.h>
 
 #include <objbase.h>
-#include <shobjidl.h>
 
 #include <string>
 
 #include "install/registration.h"
 #include "install/shortcuts.h"
+#include "tests/e2e/driver/system_checks.h"
 #include "tests/win/temp_folder.h"
 
 namespace {
@@ -24,36 +24,6 @@ TEST(ProbeFolderWritableTest, LeavesNoProbeFileAndFailsWhereNoFileCanBeMade) {
     EXPECT_FALSE(PathExists(folder / "missing"));
 }
 
-struct LinkRead {
-    bool loaded = false;
-    std::string target, description, workFolder;
-};
-
-LinkRead ReadLink(const std::string& path) {
-    LinkRead read;
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return read;
-    IPersistFile* file = nullptr;
-    WCHAR wide[MAX_PATH];
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) && SUCCEEDED(file->Load(wide, STGM_READ))) {
-        char text[MAX_PATH] = {};
-        link->GetPath(text, sizeof text, nullptr, 0);
-        read.target = text;
-        link->GetDescription(text, sizeof text);
-        read.description = text;
-        link->GetWorkingDirectory(text, sizeof text);
-        read.workFolder = text;
-        read.loaded = true;
-    }
-    if (file)
-        file->Release();
-    link->Release();
-    return read;
-}
-
 TEST(CreateShortcutTest, WritesTargetDescriptionAndWorkingFolderAndOverwrites) {
     CoInitialize(nullptr);
     {
@@ -64,7 +34,7 @@ TEST(CreateShortcutTest, WritesTargetDescriptionAndWorkingFolderAndOverwrites) {
         } cases[] = {{folder / "game.exe", "First"}, {folder / "sub\\other.exe", "Second"}};
         for (const Case& c : cases) {
             ASSERT_GE(CreateShortcut(c.target.c_str(), link.c_str(), c.description.c_str()), 0);
-            LinkRead read = ReadLink(link);
+            Link read = ReadLink(link);
             ASSERT_TRUE(read.loaded);
             EXPECT_EQ(read.target, c.target);
             EXPECT_EQ(read.description, c.description);
