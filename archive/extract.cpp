@@ -59,7 +59,7 @@ bool IsSetupFile(const char* name) {
     return ContainsNoCase(name, "insttscr.rct") || ContainsNoCase(name, "install.env") || ContainsNoCase(name, ".txt");
 }
 
-bool JoinPath(char (&out)[kMaxPath], const char* destination, const char* name) {
+bool JoinPath(char (&out)[kPathSize], const char* destination, const char* name) {
     size_t a = std::strlen(destination);
     size_t b = std::strlen(name);
     if (a + 1 + b + 1 > sizeof out)
@@ -73,8 +73,8 @@ bool JoinPath(char (&out)[kMaxPath], const char* destination, const char* name) 
 }  // namespace
 
 bool ContainsNoCase(const char* text, const char* pattern) {
-    char t[kMaxPath];
-    char p[kMaxPath];
+    char t[kPathSize];
+    char p[kPathSize];
     CopyText(t, sizeof t, text);
     CopyText(p, sizeof p, pattern);
     MbsLwr(t);
@@ -227,7 +227,7 @@ ArchiveStatus ExtractArchive(FILE* archive, const char* destination, ExtractMode
             continue;
         }
 
-        char path[kMaxPath];
+        char path[kPathSize];
         if (!JoinPath(path, destination, entry.name))
             return Fail(failure, ArchiveStatus::PathTooLong, entry, offset);
         if (entry.IsFolder()) {

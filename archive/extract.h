@@ -29,7 +29,7 @@ public:
 // Where and why a walk failed.
 struct ExtractFailure {
     ArchiveStatus status = ArchiveStatus::Ok;
-    char name[kMaxPath] = {};  // the entry being read, empty before the first
+    char name[kPathSize] = {};  // the entry being read, empty before the first
     int64_t offset = 0;        // file offset of that entry's first byte
 };
 

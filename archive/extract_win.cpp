@@ -6,6 +6,7 @@
 #include "archive/extract_payload.h"
 #include "archive/stdio_file.h"
 #include "shell/messages.h"
+#include "shell/path_size.h"
 #include "shell/work_folder.h"
 
 namespace {
@@ -26,7 +27,7 @@ constexpr char kReadFailureText[] =
 }  // namespace
 
 OpenedArchive OpenPayloadArchive() {
-    char program[MAX_PATH];
+    char program[kPathSize];
     DWORD n = GetModuleFileNameA(nullptr, program, sizeof program);
     if (n == 0 || n >= sizeof program)
         return {};

@@ -100,7 +100,7 @@ ArchiveStatus ReadArchiveEntry(FILE* archive, ArchiveEntry& entry) {
     entry.nameLength = LoadU16(field);
     if (entry.nameLength == 0)
         return ArchiveStatus::Ok;
-    if (entry.nameLength > kMaxPath)
+    if (entry.nameLength > kPathSize)
         return ArchiveStatus::NameTooLong;
     if (!ReadExact(archive, entry.name, entry.nameLength))
         return ArchiveStatus::Truncated;

@@ -16,9 +16,9 @@
 #include <cstdio>
 
 #include "shell/little_endian.h"
+#include "shell/path_size.h"
 
 constexpr int32_t ProgressUnit = 131072;  // inflate buffer size and progress bar unit
-constexpr int kMaxPath = 260;             // MAX_PATH, NUL included
 constexpr int32_t kFolderSize = -1;
 
 // 1 = setup pass (only the installer's own set-up files), 0 = full pass.
@@ -26,7 +26,7 @@ enum ExtractMode : int { ExtractModeFull = 0, ExtractModeSetup = 1 };
 
 struct ArchiveEntry {
     uint16_t nameLength = 0;  // bytes of the name with its NUL; 0 ends the list
-    char name[kMaxPath] = {};
+    char name[kPathSize] = {};
     int32_t size = 0;  // kFolderSize for a folder
     uint32_t compressedSize = 0;
     bool IsFolder() const { return size == kFolderSize; }

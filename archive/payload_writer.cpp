@@ -37,7 +37,7 @@ bool PayloadWriter::WriteHeader(std::string_view name, int32_t size, uint32_t co
                                 bool folder) {
     if (name.empty() || name.find('\0') != std::string_view::npos)
         return Refuse(ArchiveStatus::NameNotTerminated);
-    if (name.size() + 1 > kMaxPath)
+    if (name.size() + 1 > kPathSize)
         return Refuse(ArchiveStatus::NameTooLong);
     std::string terminated(name);
     if (!IsSafeEntryName(terminated.c_str()))
@@ -45,7 +45,7 @@ bool PayloadWriter::WriteHeader(std::string_view name, int32_t size, uint32_t co
     if (!folder && (size < 0 || compressedSize > INT32_MAX))
         return Refuse(ArchiveStatus::SizeTooLarge);
 
-    unsigned char header[2 + kMaxPath + 16];
+    unsigned char header[2 + kPathSize + 16];
     size_t n = name.size() + 1;
     StoreU16(header, static_cast<uint16_t>(n));
     std::memcpy(header + 2, terminated.c_str(), n);

@@ -14,6 +14,7 @@
 #include "shell/mbtext.h"
 #include "shell/messages.h"
 #include "shell/owner_window.h"
+#include "shell/path_size.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ public:
     SavedDirectory& operator=(const SavedDirectory&) = delete;
 
 private:
-    char path_[2 * MAX_PATH];
+    char path_[2 * kPathSize];
     bool saved_;
 };
 

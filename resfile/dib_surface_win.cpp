@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "shell/alloc.h"
 
@@ -13,10 +12,6 @@ constexpr int32_t kMaxPixelBytes = 0x7FFFFFFF;
 constexpr int32_t kMaxWidth = (kMaxPixelBytes - 3) / 3;  // keeps the stride in 32 bits
 
 DibSurface* gSurfaceList = nullptr;
-
-struct BlockFreer {
-    void operator()(void* p) const { std::free(p); }
-};
 
 // A memory device context compatible with the screen, for CreateDIBSection.
 class MemoryDc {
@@ -77,14 +72,14 @@ int32_t DibStride(int32_t width, int32_t eightBit) {
 DibSurface* CreateDibSurface(int32_t width, int32_t height, int32_t eightBit, int32_t locked) {
     if (width <= 0 || height <= 0 || width > kMaxWidth || DibStride(width, eightBit) > kMaxPixelBytes / height)
         return nullptr;
-    std::unique_ptr<DibSurface, BlockFreer> s(static_cast<DibSurface*>(AllocOrReport(sizeof(DibSurface))));
+    FreeOwner<DibSurface> s(static_cast<DibSurface*>(AllocOrReport(sizeof(DibSurface))));
     std::memset(s.get(), 0, sizeof(DibSurface));
     s->height = height;
     s->eightBit = eightBit;
     s->width = width;
     s->locked = locked;
     s->stride = DibStride(width, eightBit);
-    std::unique_ptr<BITMAPINFO, BlockFreer> info(NewBitmapInfo(width, height, eightBit));
+    FreeOwner<BITMAPINFO> info(NewBitmapInfo(width, height, eightBit));
     s->palette = eightBit ? info->bmiColors : nullptr;
 
     void* bits = nullptr;

@@ -14,7 +14,7 @@
 
 namespace {
 
-using PathBuffer = char[kLocatorPathSize];
+using PathBuffer = char[kPathSize];
 
 int gDirectOpenAllowed = 0;
 PathBuffer gPrefixFolder = "";
@@ -222,7 +222,7 @@ FILE* OpenResourceFile(const char* name, const char* mode) {
 
 void AskToRetryResourceFile(const char* name) { ShowRetryCancelError(kOpenFailedFormat, name); }
 
-char* FindResourcePath(const char* name, char (&out)[kLocatorPathSize]) {
+char* FindResourcePath(const char* name, char (&out)[kPathSize]) {
     FindProbe probe(out);
     if (Lookup(name, probe))
         return out;

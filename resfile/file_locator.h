@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 
-constexpr int kLocatorPathSize = 260;
+#include "shell/path_size.h"
 
 // One entry of a folder container's table: files whose name hash matches
 // may live in the folder.
@@ -76,4 +76,4 @@ int ResourceFileExists(const char* name);
 
 // One lookup without keeping the file open: fills out with the path found
 // and returns it, or empties out and returns null.
-char* FindResourcePath(const char* name, char (&out)[kLocatorPathSize]);
+char* FindResourcePath(const char* name, char (&out)[kPathSize]);

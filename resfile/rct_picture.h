@@ -6,18 +6,18 @@
 #include <cstdio>
 
 #include "resfile/rct_format.h"
+#include "shell/path_size.h"
 
 // Reads of a file that stays shorter than its header or data size before
 // the short file is reported.
 constexpr int kRctReadAttempts = 3;
-constexpr size_t kRctFileNameSize = 260;
 constexpr size_t kRctKeptNameSize = 256;
 
 // What the last load read, kept for inspection; written by every attempt
 // whose magic is one of the four.
 struct RctPictureRecord {
     unsigned char header[kRctHeaderSize];
-    char fileName[kRctFileNameSize];  // as passed to the load, cut when longer
+    char fileName[kPathSize];  // as passed to the load, cut when longer
     uint16_t nameLength;              // of the embedded name, in the file
     char name[kRctKeptNameSize];      // its first bytes, up to a zero byte, whole characters
 };

@@ -4,6 +4,7 @@
 
 #include "shell/launch.h"
 #include "shell/owner_window.h"
+#include "shell/path_size.h"
 
 void OpenWithShell(const char* file) {
     SHELLEXECUTEINFOA info = {};
@@ -16,7 +17,7 @@ void OpenWithShell(const char* file) {
 }
 
 int StartQuotedProgram(const char* program) {
-    char commandLine[MAX_PATH];
+    char commandLine[kPathSize];
     if (!QuoteCommandLine(commandLine, program))
         return 0;
     STARTUPINFOA startup = {};

@@ -9,6 +9,7 @@
 #include "shell/launch.h"
 #include "shell/menu_layout.h"
 #include "shell/owner_window.h"
+#include "shell/path_size.h"
 #include "shell/work_folder.h"
 
 namespace {
@@ -19,7 +20,7 @@ struct MenuState {
     DibSurface* picture;  // null when the picture did not decode
     PicturePosition position;
     char label[kSettingValueSize];        // INSTREADME, the readme button's text
-    char directXSetup[MAX_PATH];          // the set-up program's full path, when found
+    char directXSetup[kPathSize];          // the set-up program's full path, when found
 };
 
 MenuState gMenu;
@@ -34,7 +35,7 @@ bool IsFolder(const char* path) {
 // started by its full path, which later changes of the current directory
 // do not affect.
 bool FindDirectX() {
-    char program[MAX_PATH];
+    char program[kPathSize];
     DWORD n = GetModuleFileNameA(nullptr, program, sizeof program);
     if (n == 0 || n >= sizeof program)
         program[0] = '\0';

@@ -5,23 +5,24 @@
 
 #include "shell/dll_hardening.h"
 #include "shell/mbtext.h"
+#include "shell/path_size.h"
 #include "shell/work_folder.h"
 
 namespace {
 
 // Room for the longest temp path GetTempPathA gives (259), a backslash and
 // the folder name: a path too long to use fails visibly later, never truncated.
-char gWorkFolderPath[MAX_PATH + 32];
-char gSavedCurrentDirectory[MAX_PATH];
+char gWorkFolderPath[kPathSize + 32];
+char gSavedCurrentDirectory[kPathSize];
 
 enum class ScanState { Finished, FirstPending, FetchNext };
 
 struct FileScan {
     HANDLE handle = INVALID_HANDLE_VALUE;
     ScanState state = ScanState::Finished;
-    char pattern[MAX_PATH] = {};
+    char pattern[kPathSize] = {};
     WIN32_FIND_DATAA found = {};
-    char result[MAX_PATH] = {};
+    char result[kPathSize] = {};
 };
 FileScan gScan;
 
@@ -68,8 +69,8 @@ void FormatWorkFolderName(char* name, uint32_t ticks) {
 }
 
 void CreateWorkFolder() {
-    DWORD n = GetCurrentDirectoryA(MAX_PATH - 1, gSavedCurrentDirectory);
-    if (n == 0 || n >= MAX_PATH - 1)
+    DWORD n = GetCurrentDirectoryA(kPathSize - 1, gSavedCurrentDirectory);
+    if (n == 0 || n >= kPathSize - 1)
         gSavedCurrentDirectory[0] = '\0';
     char name[32];
     FormatWorkFolderName(name, WorkFolderTicks());
@@ -98,7 +99,7 @@ void RemoveWorkFolder() {
 }
 
 void DeleteFolderFiles(const char* folder, const char* pattern) {
-    char saved[MAX_PATH];
+    char saved[kPathSize];
     DWORD n = GetCurrentDirectoryA(sizeof saved, saved);
     // A folder that is gone must not turn the scan onto the current directory.
     if (!SetCurrentDirectoryA(folder))

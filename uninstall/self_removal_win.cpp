@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "shell/mbtext.h"
+#include "shell/path_size.h"
 #include "shell/win_handles.h"
 #include "uninstall/self_removal.h"
 
@@ -29,7 +30,7 @@ bool StartFinisher(const std::string& self) {
     std::string temp = TempFolder();
     if (temp.empty())
         return false;
-    char copy[MAX_PATH];
+    char copy[kPathSize];
     int n = std::snprintf(copy, sizeof copy, "%sUnInst_%lu.exe", temp.c_str(), GetCurrentProcessId());
     if (n < 0 || static_cast<size_t>(n) >= sizeof copy || !CopyFileA(self.c_str(), copy, FALSE))
         return false;
@@ -44,7 +45,7 @@ bool StartFinisher(const std::string& self) {
         DeleteFileA(copy);
         return false;
     }
-    char commandLine[3 * MAX_PATH];
+    char commandLine[3 * kPathSize];
     n = std::snprintf(commandLine, sizeof commandLine, "\"%s\" %s %llu \"%s\"", copy, kFinishSwitch,
                       static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(me)), self.c_str());
     if (n < 0 || static_cast<size_t>(n) >= sizeof commandLine)

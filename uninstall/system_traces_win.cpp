@@ -8,6 +8,7 @@
 #include "config/setting_table.h"
 #include "install/link_plan.h"
 #include "install/shortcuts.h"
+#include "shell/path_size.h"
 #include "shell/win_handles.h"
 #include "uninstall/installer_traces.h"
 #include "uninstall/uninstall_run.h"
@@ -67,7 +68,7 @@ void RemoveRegistryValues(const std::string& installFolder) {
 std::string IniPath(const char* name) {
     if (std::strchr(name, '\\') || std::strchr(name, ':'))
         return name;
-    char windows[MAX_PATH];
+    char windows[kPathSize];
     UINT n = GetWindowsDirectoryA(windows, sizeof windows);
     return n > 0 && n < sizeof windows ? std::string(windows) + "\\" + name : "";
 }

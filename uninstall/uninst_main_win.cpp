@@ -17,6 +17,7 @@
 #include "config/setting_table.h"
 #include "shell/dll_hardening.h"
 #include "shell/mbtext.h"
+#include "shell/path_size.h"
 #include "uninstall/end_report.h"
 #include "uninstall/self_removal.h"
 #include "uninstall/uninstall_box.h"
@@ -41,7 +42,7 @@ struct ProgramPath {
 
 // The folder part ends at the last backslash that is no second byte.
 bool FindProgramPath(ProgramPath& path) {
-    char self[MAX_PATH];
+    char self[kPathSize];
     DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
     if (n == 0 || n >= sizeof self)
         return false;

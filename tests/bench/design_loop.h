@@ -56,13 +56,13 @@ inline bool WalkPlain(FILE* archive, const std::string& dest, ExtractCallback& f
     using namespace design_loop;
     for (;;) {
         unsigned char field[8];
-        char name[kMaxPath];
+        char name[kPathSize];
         if (!ReadExact(archive, field, 2))
             return false;
         uint16_t length = LoadU16(field);
         if (length == 0)
             return true;
-        if (length > kMaxPath || !ReadExact(archive, name, length) || !ReadExact(archive, field, 8))
+        if (length > kPathSize || !ReadExact(archive, name, length) || !ReadExact(archive, field, 8))
             return false;
         std::string walkPath = dest + "\\" + name;
         if (static_cast<int32_t>(LoadU32(field)) == kFolderSize) {

@@ -11,7 +11,7 @@ constexpr char kDestination[] = "C:\\dest";
 
 void CheckPath(const char* path) {
     const size_t prefix = sizeof kDestination - 1;
-    FUZZ_CHECK(std::strlen(path) < static_cast<size_t>(kMaxPath));
+    FUZZ_CHECK(std::strlen(path) < kPathSize);
     FUZZ_CHECK(std::strncmp(path, kDestination, prefix) == 0 && path[prefix] == '\\');
     FUZZ_CHECK(IsSafeEntryName(path + prefix + 1));
 }

@@ -21,7 +21,7 @@ protected:
     }
     // The path FindResourcePath reports, or "<none>".
     static std::string Found(const char* name) {
-        char out[kLocatorPathSize] = "junk";
+        char out[kPathSize] = "junk";
         char* r = FindResourcePath(name, out);
         if (!r) {
             EXPECT_STREQ(out, "") << "output must be emptied";

@@ -7,12 +7,29 @@
 
 #include "archive/filetime.h"
 #include "tests/native/archive_test_util.h"
+#include "tools/varnok-pack/deflate_policy.h"
 #include "tools/varnok-pack/game_folder.h"
 #include "tools/varnok-pack/parallel_deflate.h"
 
 using namespace testutil;
 
 namespace {
+
+// What an entropy coder leaves: noise with one byte in `every` drawn from
+// sixteen values, which deflate shrinks by a percent or two.
+std::string CodedBytes(size_t n, size_t every) {
+    std::string out = NoiseBytes(n, 7);
+    for (size_t i = 0; i < n; i += every)
+        out[i] = static_cast<char>(out[i] & 0x0F);
+    return out;
+}
+
+std::string Text(size_t n) {
+    std::string text;
+    while (text.size() < n)
+        text += "line " + std::to_string(text.size() % 977) + " of a repetitive text\n";
+    return text.substr(0, n);
+}
 
 std::string Inflate(const std::string& stream, size_t size) {
     std::string out(size + 1, '\0');
@@ -60,11 +77,9 @@ protected:
 // Small limits put chunk edges everywhere: a chunk that ends the file
 // exactly, one shorter than the 32 KiB dictionary, several in a row.
 TEST_F(DeflateTest, ChunkedAndWholeStreamsInflateToTheInput) {
-    std::string text;
-    while (text.size() < 300000)
-        text += "line " + std::to_string(text.size() % 977) + " of a repetitive text\n";
+    std::string text = Text(300000);
     std::vector<std::string> contents = {"", "small", text, NoiseBytes(200000), text.substr(0, 120000),
-                                         NoiseBytes(40000 * 3)};
+                                         NoiseBytes(40000 * 3), CodedBytes(130000, 6), CodedBytes(30000, 6)};
     DeflateLimits limits{50000, 40000};
     std::vector<std::string> one = DeflateAll(Sources(contents), 1, limits);
     std::vector<std::string> three = DeflateAll(Sources(contents), 3, limits);
@@ -90,6 +105,52 @@ TEST_F(DeflateTest, StoresOnlyWhatDoesNotShrink) {
     }
     EXPECT_LE(streams[0].size(), noise.size() + noise.size() / 1000);
     EXPECT_LT(streams[1].size(), mixed.size() - 45000);
+}
+
+// Each kind of data gets the effort that pays: stored when it does not
+// shrink, the fast level when it shrinks a little, the full level when a
+// search for repeats gains. Sizes cross the one-window and eight-window
+// samples.
+TEST(DeflatePolicy, SampleChoosesTheEffort) {
+    std::string noise = NoiseBytes(600000);
+    struct Case {
+        const char* what;
+        std::string data;
+        DeflateEffort effort;
+    };
+    const Case cases[] = {
+        {"empty", "", DeflateEffort::Store},
+        {"a few bytes", "small", DeflateEffort::Store},
+        {"noise", noise, DeflateEffort::Store},
+        {"small noise", noise.substr(0, 5000), DeflateEffort::Store},
+        {"coded", CodedBytes(600000, 6), DeflateEffort::Fast},
+        {"small coded", CodedBytes(20000, 6), DeflateEffort::Fast},
+        {"barely coded", CodedBytes(600000, 40), DeflateEffort::Store},
+        {"text", Text(600000), DeflateEffort::Full},
+        {"small text", Text(3000), DeflateEffort::Full},
+        {"noise ending in text", noise.substr(0, 500000) + Text(100000), DeflateEffort::Full},
+    };
+    ByteBuffer scratch;
+    std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> fast(
+        libdeflate_alloc_compressor(FastLibdeflateLevel(6)), libdeflate_free_compressor);
+    for (const Case& c : cases) {
+        auto* data = reinterpret_cast<const unsigned char*>(c.data.data());
+        DeflateSample sample = SampleDeflate(fast.get(), data, c.data.size(), scratch);
+        EXPECT_LE(sample.in, std::min<size_t>(c.data.size(), 64 << 10)) << c.what;
+        EXPECT_EQ(ChooseEffort(sample), c.effort) << c.what << ": " << sample.out << " of " << sample.in;
+    }
+}
+
+// What each effort costs against zlib's level 6, which the packer's output
+// as a whole must not exceed: storing noise costs only the stored blocks'
+// headers, the fast level on coded data is within 0.1%, and the full level
+// on text is no larger.
+TEST_F(DeflateTest, EachEffortKeepsUpWithZlib) {
+    std::vector<std::string> contents = {NoiseBytes(400000), CodedBytes(400000, 6), Text(400000)};
+    std::vector<std::string> streams = DeflateAll(Sources(contents), 2, DeflateLimits{});
+    EXPECT_LE(streams[0].size(), contents[0].size() + contents[0].size() / 1000);
+    EXPECT_LE(streams[1].size(), CompressZlib(contents[1]).size() * 1001 / 1000);
+    EXPECT_LE(streams[2].size(), CompressZlib(contents[2]).size());
 }
 
 TEST_F(DeflateTest, ManySmallFilesUnderATightBudgetComeBackInOrder) {

@@ -44,7 +44,7 @@ protected:
 
 TEST_F(LocatorWinTest, ExistenceTestInTheCurrentFolder) {
     EXPECT_EQ(ResourceFileExists("install.env"), 0);
-    char out[kLocatorPathSize] = "junk";
+    char out[kPathSize] = "junk";
     EXPECT_EQ(FindResourcePath("install.env", out), nullptr);
     EXPECT_STREQ(out, "");
 

@@ -76,7 +76,7 @@ bool ReadLevel(Scan& scan, const std::string& folder, const std::string& prefix,
         if (!sjis)
             return scan.Fail(entry.path, "the name has no Shift-JIS form");
         entry.archiveName = prefix + *sjis + (isFolder ? "\\" : "");
-        if (entry.archiveName.size() >= static_cast<size_t>(kMaxPath))
+        if (entry.archiveName.size() >= kPathSize)
             return scan.Fail(entry.path, "the name is " + std::to_string(entry.archiveName.size()) +
                                              " bytes in Shift-JIS; at most 259 fit");
         if (isFolder) {

@@ -10,6 +10,7 @@
 
 #include "archive/stdio_file.h"
 #include "tools/varnok-pack/byte_buffer.h"
+#include "tools/varnok-pack/deflate_policy.h"
 #include "tools/varnok-pack/host_files.h"
 
 namespace {
@@ -58,46 +59,24 @@ std::string ReadRange(const std::string& path, int64_t offset, int64_t length, b
     return {};
 }
 
-// The libdeflate level used for zlib's level `level`: one higher, because
-// libdeflate's own level of the same number gives slightly larger output
-// than zlib's on some data (text, pictures).
-int LibdeflateLevel(int level) { return level == 0 ? 0 : std::min(level + 1, 12); }
-
-// A thread's compressors: the requested level, stored blocks, and a fast one
-// for sampling.
+// A thread's compressors, one per effort.
 struct Compressors {
     explicit Compressors(int level)
-        : main(libdeflate_alloc_compressor(LibdeflateLevel(level))),
+        : full(libdeflate_alloc_compressor(LibdeflateLevel(DeflateEffort::Full, level))),
           stored(libdeflate_alloc_compressor(0)),
-          fast(libdeflate_alloc_compressor(1)) {}
-    bool ok() const { return main && stored && fast; }
-    Compressor main;
+          fast(libdeflate_alloc_compressor(FastLibdeflateLevel(level))) {}
+    bool ok() const { return full && stored && fast; }
+    libdeflate_compressor* For(DeflateEffort effort) const {
+        return effort == DeflateEffort::Store ? stored.get() : effort == DeflateEffort::Fast ? fast.get() : full.get();
+    }
+    Compressor full;
     Compressor stored;
     Compressor fast;
 };
 
-// Already-compressed data (pictures, music, movies) gains nothing from
-// deflate and costs the most time, so it is stored. A file counts as such
-// when no one of eight windows spread over it shrinks by 2% at the fastest
-// level; one window that does is enough to compress the whole file.
-bool LooksIncompressible(libdeflate_compressor* fast, const unsigned char* data, size_t size) {
-    constexpr size_t kSampledFrom = 128 << 10;
-    constexpr size_t kWindow = 8 << 10;
-    constexpr int kWindows = 8;
-    if (size < kSampledFrom)
-        return false;
-    unsigned char out[kWindow * 98 / 100];
-    for (int i = 0; i < kWindows; ++i) {
-        size_t at = (size - kWindow) / (kWindows - 1) * static_cast<size_t>(i);
-        if (libdeflate_deflate_compress(fast, data + at, kWindow, out, sizeof out) != 0)
-            return false;
-    }
-    return true;
-}
-
 std::string CompressWhole(Compressors& c, int level, const ByteBuffer& in, ByteBuffer& scratch, std::string& out) {
-    bool store = LooksIncompressible(c.fast.get(), in.data(), in.size());
-    libdeflate_compressor* compressor = store ? c.stored.get() : c.main.get();
+    DeflateEffort effort = ChooseEffort(SampleDeflate(c.fast.get(), in.data(), in.size(), scratch));
+    libdeflate_compressor* compressor = c.For(effort);
     size_t bound = libdeflate_zlib_compress_bound(compressor, in.size());
     size_t n = libdeflate_zlib_compress(compressor, in.data(), in.size(), scratch.Resize(bound), bound);
     if (n == 0)
@@ -203,9 +182,11 @@ void ParallelDeflater::Work() {
         if (result.error.empty() && !task.whole) {
             const unsigned char* chunk = in.data() + dictLength;
             auto length = static_cast<size_t>(task.length);
-            bool store = compressors.ok() && LooksIncompressible(compressors.fast.get(), chunk, length);
-            result.error = CompressChunk(store ? 0 : level_, in, static_cast<size_t>(dictLength), task.last, scratch,
-                                         result.data);
+            DeflateEffort effort = DeflateEffort::Full;
+            if (compressors.ok())
+                effort = ChooseEffort(SampleDeflate(compressors.fast.get(), chunk, length, scratch));
+            result.error = CompressChunk(ZlibLevel(effort, level_), in, static_cast<size_t>(dictLength), task.last,
+                                         scratch, result.data);
             result.adler = libdeflate_adler32(1, chunk, length);
         }
 

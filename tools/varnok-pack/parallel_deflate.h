@@ -7,8 +7,8 @@
 // into chunks that zlib compresses in parallel as raw deflate, each primed
 // with the 32 KiB before it as dictionary and ended with a sync flush (the
 // last one with a final block); the pieces, a zlib header and the Adler-32
-// combined from theirs make one zlib stream. Data that does not shrink in a
-// sample (a file, or a chunk) is stored. Every stream's header names the
+// combined from theirs make one zlib stream. A sample of each file or chunk
+// decides how hard to compress it (deflate_policy.h). Every stream's header names the
 // level asked for (78 9C at 6). The output depends only on the input and
 // the level, never on the threads.
 #pragma once
