@@ -203,10 +203,15 @@ ArchiveStatus Fail(ExtractFailure* failure, ArchiveStatus status, const ArchiveE
 
 ArchiveStatus ExtractArchive(FILE* archive, const char* destination, ExtractMode mode, ExtractCallback& callback,
                              ExtractFailure* failure) {
+    EntryInflater inflater;
+    return ExtractArchive(archive, destination, mode, callback, inflater, failure);
+}
+
+ArchiveStatus ExtractArchive(FILE* archive, const char* destination, ExtractMode mode, ExtractCallback& callback,
+                             EntryInflater& inflater, ExtractFailure* failure) {
     const bool setup = mode == ExtractModeSetup;
     int64_t count = 0;
     ArchiveEntry entry;
-    EntryInflater inflater;
     for (;;) {
         int64_t offset = TellFile(archive);
         ArchiveStatus status = ReadArchiveEntry(archive, entry);

@@ -53,6 +53,10 @@ private:
 // fills `failure` (when given) and returns its status. Closes nothing.
 ArchiveStatus ExtractArchive(FILE* archive, const char* destination, ExtractMode mode, ExtractCallback& callback,
                              ExtractFailure* failure = nullptr);
+// The same walk with the caller's inflater, whose buffers then serve walk
+// after walk (many archives in one process).
+ArchiveStatus ExtractArchive(FILE* archive, const char* destination, ExtractMode mode, ExtractCallback& callback,
+                             EntryInflater& inflater, ExtractFailure* failure);
 
 // True when the pattern occurs in the text at a character boundary, letters
 // compared without regard to case (multibyte-aware, the process code page).

@@ -77,6 +77,12 @@ int64_t RctPictureBytes(int32_t width, int32_t height) {
     return 3 * int64_t{width} * height;
 }
 
+int64_t RctMostDecodedBytes(size_t size) {
+    if (size < 3)
+        return 0;
+    return 3 + static_cast<int64_t>(size - 3) * (kRctCountMax + kRctCopyLongMin);
+}
+
 void ApplyRctKey(unsigned char* stream, size_t size) {
     size_t whole = size - size % kRctKeySize;
     for (size_t block = 0; block < whole; block += kRctKeySize) {

@@ -58,6 +58,11 @@ void FormatRctHeader(const RctHeader& header, unsigned char (&bytes)[kRctHeaderS
 // fit in 2^31 - 1 bytes (the most a 32-bit process can address as one DIB).
 int64_t RctPictureBytes(int32_t width, int32_t height);
 
+// The most packed picture bytes a stream of `size` bytes can decode to:
+// the first pixel, then a long copy (3 bytes, up to 65539 pixels) for every
+// 3 bytes left. A picture larger than that cannot come from the stream.
+int64_t RctMostDecodedBytes(size_t size);
+
 // XORed over the stream of the "TS" variants. All zero: nothing sets it.
 extern unsigned char RctKeyTable[kRctKeySize];
 

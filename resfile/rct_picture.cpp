@@ -81,6 +81,10 @@ RctLoadStatus Decode(const RctHeader& header, unsigned char* stream, RctLoadCall
         else
             status = RctLoadStatus::TrailerMismatch;
     }
+    // A header may declare gigabytes over a stream of a few bytes: ask for
+    // no picture memory that the stream cannot fill.
+    if (status == RctLoadStatus::Ok && RctPictureBytes(header.width, header.height) > RctMostDecodedBytes(size))
+        return RctLoadStatus::BadSize;
     int32_t stride = 0;
     unsigned char* pixels = callback.CreatePixels(header.width, header.height, stride);
     if (!pixels)
@@ -102,7 +106,7 @@ const char* DescribeRctLoadStatus(RctLoadStatus status) {
     case RctLoadStatus::CannotOpen: return "the file cannot be opened";
     case RctLoadStatus::ShortFile: return "the file is shorter than its header or data size";
     case RctLoadStatus::BadMagic: return "not an RCT picture (unknown magic)";
-    case RctLoadStatus::BadSize: return "width or height is 0 or less, or too large";
+    case RctLoadStatus::BadSize: return "width or height is 0 or less, or too large for the data";
     case RctLoadStatus::NoPixels: return "no memory for the picture";
     case RctLoadStatus::TrailerMismatch: return "the \"TS\" trailer is missing";
     case RctLoadStatus::BadStream: return "the pixel stream is damaged";

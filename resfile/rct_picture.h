@@ -28,7 +28,7 @@ enum class RctLoadStatus {
     CannotOpen,       // the callback could not open the file
     ShortFile,        // shorter than its header or data size, and not retried
     BadMagic,         // none of the four magics
-    BadSize,          // width or height 0 or less, or too large
+    BadSize,          // width or height 0 or less, too large, or more than the stream can decode to
     NoPixels,         // the callback could not create the picture
     TrailerMismatch,  // "TS" variant without its trailer: blank picture
     BadStream,        // malformed pixel stream: blank picture

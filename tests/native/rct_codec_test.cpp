@@ -165,6 +165,7 @@ TEST(RctLoad, BadHeadersGiveNoPicture) {
         {"width 0", 8, 0, RctLoadStatus::BadSize},
         {"negative height", 12, -4, RctLoadStatus::BadSize},
         {"width times height overflows", 8, 0x7FFFFFFF, RctLoadStatus::BadSize},
+        {"more pixels than the stream can give", 8, 0x100000, RctLoadStatus::BadSize},
     };
     MemoryLoad bad(magic);
     EXPECT_EQ(Load(bad), RctLoadStatus::BadMagic);
@@ -175,6 +176,28 @@ TEST(RctLoad, BadHeadersGiveNoPicture) {
         MemoryLoad load(file);
         EXPECT_EQ(Load(load), c.expected) << c.what;
         EXPECT_TRUE(load.pixels.empty()) << c.what;
+    }
+}
+
+// The first pixel and one longest copy of it: the most pixels six stream
+// bytes can give. One pixel more is refused before any picture memory.
+TEST(RctLoad, PictureSizeIsBoundByWhatTheStreamCanGive) {
+    const int32_t most = 1 + static_cast<int32_t>(kRctCountMax + kRctCopyLongMin);
+    const struct {
+        int32_t width;
+        RctLoadStatus expected;
+    } cases[] = {{most, RctLoadStatus::Ok}, {most + 1, RctLoadStatus::BadSize}};
+    for (const auto& c : cases) {
+        RctHeader header{RctVariant::TC00, c.width, 1, 6};
+        unsigned char head[kRctHeaderSize];
+        FormatRctHeader(header, head);
+        Bytes file(head, head + sizeof head);
+        file.insert(file.end(), {1, 2, 3, 0x83, 0xFF, 0xFF});
+        MemoryLoad load(file);
+        EXPECT_EQ(Load(load), c.expected) << c.width;
+        EXPECT_EQ(load.pixels.size(), c.expected == RctLoadStatus::Ok ? 3 * static_cast<size_t>(most) : 0u);
+        for (size_t i = 0; i < load.pixels.size(); ++i)
+            ASSERT_EQ(load.pixels[i], i % 3 + 1) << i;
     }
 }
 
