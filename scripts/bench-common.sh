@@ -4,9 +4,11 @@
 # REQUIRED_FILEs (relative to it), builds the native Release benchmark tools
 # in build/bench, and makes the archive benchmark's corpus in WORKDIR/corpus
 # (with the demo's picture). Sets root, work, win64, bench, pack.
+# bench_corpus DIR [BIG_MB] makes a corpus alone.
 # bench_pack OUT GAMEDIR [PACK OPTION...] packs quietly; bench_wine starts a
 # Wine session that ends with the script.
 
+# calc EXPRESSION DECIMALS
 calc() { awk "BEGIN { printf \"%.$2f\", $1 }"; }
 min() { calc "($1 < $2) ? $1 : $2" 3; }
 
@@ -24,12 +26,20 @@ bench_setup() {
     bench=build/bench/tests/bench/archive_bench
     pack=build/bench/tools/varnok-pack/varnok-pack
     mkdir -p "$work"
-    if [ ! -f "$work/corpus/install.env" ]; then
-        echo "making the corpus in $work/corpus"
-        rm -rf "$work/corpus"
-        "$bench" corpus "$work/corpus"
-    fi
+    bench_corpus "$work/corpus"
     cp demo/game/insttscr.rct "$work/corpus/insttscr.rct"
+}
+
+# The archive benchmark's corpus in DIR, made by $bench when missing or made
+# by an older version of the generator.
+corpus_version=2
+bench_corpus() {  # DIR [BIG_MB]
+    if [ ! -f "$1/install.env" ] || [ "$(cat "$1.version" 2>/dev/null)" != "$corpus_version" ]; then
+        echo "making the corpus in $1"
+        rm -rf "$1"
+        "$bench" corpus "$@"
+        echo "$corpus_version" >"$1.version"
+    fi
 }
 
 # The benchmark games lack their programs, which pack warns about: its

@@ -29,8 +29,7 @@ pack=$build/tools/varnok-pack/varnok-pack
 mkdir -p "$work"
 work=$(realpath "$work")
 
-# calc EXPRESSION DECIMALS
-calc() { awk "BEGIN { printf \"%.$2f\", $1 }"; }
+source scripts/bench-common.sh
 rate() { calc "$1 / $2 / 1000000" 1; }
 ratio() { calc "$1 / $2" 2; }
 
@@ -66,19 +65,8 @@ extract_rounds() {  # ARCHIVE
     done
 }
 
-# A corpus made by an older version of the generator is made again.
-corpus_version=2
-corpus() {  # DIR [BIG_MB]
-    if [ ! -f "$1/install.env" ] || [ "$(cat "$1.version" 2>/dev/null)" != "$corpus_version" ]; then
-        echo "making the corpus in $1"
-        rm -rf "$1"
-        "$bench" corpus "$@"
-        echo "$corpus_version" >"$1.version"
-    fi
-}
-
 load_before=$(cut -d' ' -f1 /proc/loadavg)
-corpus "$work/corpus"
+bench_corpus "$work/corpus"
 bytes=$(find "$work/corpus" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
 files=$(find "$work/corpus" -type f | wc -l)
 arc=$work/corpus.arc
@@ -102,7 +90,7 @@ for d in a b c; do
     diff -r "$work/corpus" "$work/$d" >/dev/null || { echo "bench: ($d) did not reproduce the corpus" >&2; exit 1; }
 done
 
-corpus "$work/corpus600" 600
+bench_corpus "$work/corpus600" 600
 measure "$pack" pack --jobs 2 -o "$work/corpus600.arc" "$work/corpus600"
 pack600_peak=$peak_mb
 rm -rf "$work/b600" && mkdir -p "$work/b600"

@@ -26,7 +26,9 @@
 
 namespace {
 
-int Plain(const char* archivePath, const char* dest) {
+// The design loop, or with `core` the installer's own walk without its
+// window, over a bare archive.
+int Plain(const char* archivePath, const char* dest, bool core) {
     FILE* archive = std::fopen(archivePath, "rb");
     if (!archive)
         return 1;
@@ -35,7 +37,8 @@ int Plain(const char* archivePath, const char* dest) {
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    bool ok = WalkPlain(archive, dest, files);
+    bool ok = core ? ExtractArchive(archive, dest, ExtractModeFull, files) == ArchiveStatus::Ok
+                   : WalkPlain(archive, dest, files);
     QueryPerformanceCounter(&end);
     if (!ok)
         return 1;
@@ -100,8 +103,8 @@ int Uninstall(const char* folder, const char* ready) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "plain") == 0)
-        return Plain(argv[2], argv[3]);
+    if (argc == 4 && (std::strcmp(argv[1], "plain") == 0 || std::strcmp(argv[1], "core") == 0))
+        return Plain(argv[2], argv[3], argv[1][0] == 'c');
     if (argc == 4 && std::strcmp(argv[1], "install") == 0)
         return Install(argv[2], argv[3], nullptr);
     if (argc == 5 && std::strcmp(argv[1], "show") == 0)
