@@ -12,7 +12,6 @@
 
 #include "archive/extract_payload.h"
 #include "shell/mbtext.h"
-#include "shell/message_pump.h"
 
 namespace {
 
@@ -28,9 +27,10 @@ public:
         held_ = true;
         if (FILE* ready = std::fopen(readyFile_, "w"))
             std::fclose(ready);
-        // Keep the window painting and the animation running while held.
+        // Keep the window painting and the animation running while held,
+        // as the copy itself keeps it.
         for (DWORD start = GetTickCount(); GetTickCount() - start < holdMs_;) {
-            PumpMessages();
+            WindowExtractCallback::Progress(written, count);
             Sleep(20);
         }
     }
