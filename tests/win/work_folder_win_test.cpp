@@ -142,16 +142,22 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-TEST(PumpMessagesTest, DispatchesWhatIsWaitingWithoutWaiting) {
+// A window of CountingProc, with what it had waiting already dispatched.
+HWND MakeCountingWindow(DWORD style, int size, HWND parent) {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = CountingProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "VarnokPumpTest";
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "VarnokPumpTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    HWND window = CreateWindowExA(0, "VarnokPumpTest", "", style, 0, 0, size, size, parent, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(window, nullptr);
     PumpMessages();
+    return window;
+}
+
+TEST(PumpMessagesTest, DispatchesWhatIsWaitingWithoutWaiting) {
+    HWND window = MakeCountingWindow(0, 0, HWND_MESSAGE);
+    ASSERT_NE(window, nullptr);
     gCounted = 0;
     for (int i = 0; i < 3; ++i)
         PostMessageA(window, WM_APP, 0, 0);
@@ -162,15 +168,8 @@ TEST(PumpMessagesTest, DispatchesWhatIsWaitingWithoutWaiting) {
 }
 
 TEST(PumpMessagesTest, NoPaintAnswersPostedMessagesAndLeavesThePaintWaiting) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = CountingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "VarnokPaintPumpTest";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "VarnokPaintPumpTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = MakeCountingWindow(WS_POPUP | WS_VISIBLE, 40, nullptr);
     ASSERT_NE(window, nullptr);
-    PumpMessages();
     gCounted = gPainted = 0;
     InvalidateRect(window, nullptr, TRUE);
     PostMessageA(window, WM_APP, 0, 0);
