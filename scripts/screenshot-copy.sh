@@ -13,12 +13,10 @@ build=$root/${VARNOK_BUILD:-build/win64}
 pack=$root/${VARNOK_NATIVE_BUILD:-build/native}/tools/varnok-pack/varnok-pack
 show=$build/tests/e2e/varnok_copy_window_show.exe
 shot=$(realpath -m "${1:-out/copy-window.png}")
-for f in "$pack" "$show"; do
-    [ -f "$f" ] || { echo "screenshot-copy: $f is missing: build the native and win64 presets first" >&2; exit 1; }
-done
+source scripts/shot-session.sh
+shot_require screenshot-copy "$pack" "$show"
 
 work=$(mktemp -d)
-source scripts/shot-session.sh
 shot_session_start "$build"
 trap 'wine_session_stop; rm -rf "$work"' EXIT
 

@@ -17,13 +17,10 @@ build=$root/${VARNOK_BUILD:-build/win64}
 pack=$root/${VARNOK_NATIVE_BUILD:-build/native}/tools/varnok-pack/varnok-pack
 stub=$build/Pelladrover.exe
 outdir=$(realpath -m "${1:-docs/screenshots}")
-for f in "$pack" "$stub"; do
-    [ -f "$f" ] || { echo "screenshot-menu: $f is missing: build the native and win64 presets first" >&2; exit 1; }
-done
+source scripts/launcher-shot.sh
+shot_require screenshot-menu "$pack" "$stub"
 
 work=$(mktemp -d)
-source scripts/wine-session.sh
-source scripts/launcher-shot.sh
 unset DISPLAY
 wine_session_start "$build"
 trap 'wine_session_stop; rm -rf "$work"' EXIT

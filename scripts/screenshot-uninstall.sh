@@ -14,12 +14,10 @@ root=$PWD
 build=$root/${VARNOK_BUILD:-build/win64}
 pack=$root/${VARNOK_NATIVE_BUILD:-build/native}/tools/varnok-pack/varnok-pack
 shot=$(realpath -m "${1:-out/uninstall-window.png}")
-for f in "$pack" "$build/UnInst.exe"; do
-    [ -f "$f" ] || { echo "screenshot-uninstall: $f is missing: build the native and win64 presets first" >&2; exit 1; }
-done
+source scripts/install-shot.sh
+shot_require screenshot-uninstall "$pack" "$build/UnInst.exe"
 
 work=$(mktemp -d)
-source scripts/install-shot.sh
 shot_session_start "$build"
 folder="$WINEPREFIX/drive_c/VarnokDemo/HoshifuruOka"
 trap 'wine_session_stop; rm -rf "$work" "$folder"' EXIT

@@ -2,6 +2,15 @@
 # of wine-session.sh on a private Xvfb, and the screen saved as a picture.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"
 
+# shot_require NAME FILE...: ends the script when a built file is missing.
+shot_require() {
+    local name=$1 f
+    shift
+    for f in "$@"; do
+        [ -f "$f" ] || { echo "$name: $f is missing: build the native and win64 presets first" >&2; exit 1; }
+    done
+}
+
 shot_session_start() {  # $1: the build folder that holds the prefix
     unset DISPLAY
     wine_session_start "$1"
