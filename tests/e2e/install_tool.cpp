@@ -2,6 +2,10 @@
 //   varnok_install_tool plain ARC DIR        the installer's design as a plain
 //                                            loop over a bare archive; prints
 //                                            "seconds S" (bench-install.sh)
+//   varnok_install_tool core ARC DIR         the installer's own walk over it,
+//                                            without the copy window; prints
+//                                            "seconds S" (to tell the walk's
+//                                            cost from the window's)
 //   varnok_install_tool install SETUP DIR    a whole install through the real
 //                                            windows into DIR; prints "seconds S",
 //                                            how long the copy window was up
@@ -111,7 +115,7 @@ int main(int argc, char** argv) {
         return Install(argv[2], argv[3], argv[4]);
     if (argc == 4 && std::strcmp(argv[1], "uninstall") == 0)
         return Uninstall(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: varnok_install_tool plain ARC DIR | install SETUP DIR | show SETUP DIR READY"
+    std::fprintf(stderr, "usage: varnok_install_tool plain ARC DIR | core ARC DIR | install SETUP DIR | show SETUP DIR READY"
                          " | uninstall DIR READY\n");
     return 2;
 }
