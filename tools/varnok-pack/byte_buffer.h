@@ -4,22 +4,35 @@
 
 #include <cstddef>
 #include <memory>
+#include <new>
+
+#include "tools/varnok-pack/host_memory.h"
 
 class ByteBuffer {
 public:
     unsigned char* Resize(size_t n) {
-        if (n > capacity_) {
-            data_.reset(new unsigned char[n]);
-            capacity_ = n;
-        }
+        Reserve(n);
         size_ = n;
         return data_.get();
+    }
+    // Room for n bytes; what the buffer held is lost when it grows.
+    void Reserve(size_t n) {
+        if (n <= capacity_)
+            return;
+        data_.reset();
+        data_.reset(AllocateBuffer(n));
+        if (!data_)
+            throw std::bad_alloc();
+        capacity_ = n;
     }
     unsigned char* data() const { return data_.get(); }
     size_t size() const { return size_; }
 
 private:
-    std::unique_ptr<unsigned char[]> data_;
+    struct Free {
+        void operator()(unsigned char* p) const { FreeBuffer(p); }
+    };
+    std::unique_ptr<unsigned char, Free> data_;
     size_t size_ = 0;
     size_t capacity_ = 0;
 };

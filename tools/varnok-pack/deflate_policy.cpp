@@ -8,15 +8,18 @@ constexpr size_t kWindow = 8 << 10;
 constexpr size_t kBytesPerWindow = 64 << 10;
 constexpr size_t kMaxWindows = 8;
 
-// Below 0.4% the stored blocks are as small as zlib's output; compressed
-// music and photographs shrink by 0.6% to 3%, anything with repeats in it
-// (text, fonts, programs, uncompressed pictures and sound) by far more.
+// Per mille saved by the sample. Below 0.4% the stored blocks are as small as
+// zlib's output; compressed music and photographs save 0.6% to 3%, anything
+// with repeats in it far more.
 constexpr size_t kStorePerMille = 4;
-constexpr size_t kFastPerMille = 40;
+constexpr size_t kCompressedPerMille = 40;
+constexpr size_t kRepetitivePerMille = 450;
+
+constexpr size_t kNearOptimalBytes = 1 << 20;
 
 }  // namespace
 
-DeflateSample SampleDeflate(libdeflate_compressor* fast, const unsigned char* data, size_t size,
+DeflateSample SampleDeflate(libdeflate_compressor* sampler, const unsigned char* data, size_t size,
                             ByteBuffer& scratch) {
     // One window per 64 KiB, at most eight, spread from the first byte to
     // the last; a window that would grow counts as stored.
@@ -26,35 +29,40 @@ DeflateSample SampleDeflate(libdeflate_compressor* fast, const unsigned char* da
     DeflateSample sample;
     for (size_t i = 0; i < windows; ++i) {
         size_t at = windows == 1 ? 0 : (size - window) / (windows - 1) * i;
-        size_t n = libdeflate_deflate_compress(fast, data + at, window, out, window);
+        size_t n = libdeflate_deflate_compress(sampler, data + at, window, out, window);
         sample.in += window;
         sample.out += n == 0 ? window : n;
     }
     return sample;
 }
 
-DeflateEffort ChooseEffort(const DeflateSample& sample) {
+DeflateKind ClassifySample(const DeflateSample& sample) {
     size_t saved = sample.in - std::min(sample.in, sample.out);
     if (saved * 1000 < sample.in * kStorePerMille || sample.in == 0)
-        return DeflateEffort::Store;
-    if (saved * 1000 < sample.in * kFastPerMille)
-        return DeflateEffort::Fast;
-    return DeflateEffort::Full;
+        return DeflateKind::Store;
+    if (saved * 1000 < sample.in * kCompressedPerMille)
+        return DeflateKind::Compressed;
+    if (saved * 1000 < sample.in * kRepetitivePerMille)
+        return DeflateKind::Binary;
+    return DeflateKind::Repetitive;
 }
 
-int FastLibdeflateLevel(int level) { return std::min(level, 1) * 2; }
+int SampleLibdeflateLevel(int level) { return std::min(level, 1) * 2; }
 
-int LibdeflateLevel(DeflateEffort effort, int level) {
-    switch (effort) {
-    case DeflateEffort::Store:
+int LibdeflateLevel(DeflateKind kind, size_t size, int level) {
+    if (level == 0 || kind == DeflateKind::Store)
         return 0;
-    case DeflateEffort::Fast:
-        return FastLibdeflateLevel(level);
+    switch (kind) {
+    case DeflateKind::Compressed:
+        return 1;
+    case DeflateKind::Binary:
+        // libdeflate's near-optimal parser starts at level 10.
+        return size <= kNearOptimalBytes && level >= 6 ? std::min(level + 4, 12) : level + 1;
     default:
-        return level == 0 ? 0 : std::min(level + 1, 12);
+        return level;
     }
 }
 
-int ZlibLevel(DeflateEffort effort, int level) {
-    return effort == DeflateEffort::Store ? 0 : effort == DeflateEffort::Fast ? std::min(level, 1) : level;
+int ZlibLevel(DeflateKind kind, int level) {
+    return kind == DeflateKind::Store ? 0 : kind == DeflateKind::Compressed ? std::min(level, 1) : level;
 }

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -59,24 +60,32 @@ std::string ReadRange(const std::string& path, int64_t offset, int64_t length, b
     return {};
 }
 
-// A thread's compressors, one per effort.
-struct Compressors {
-    explicit Compressors(int level)
-        : full(libdeflate_alloc_compressor(LibdeflateLevel(DeflateEffort::Full, level))),
-          stored(libdeflate_alloc_compressor(0)),
-          fast(libdeflate_alloc_compressor(FastLibdeflateLevel(level))) {}
-    bool ok() const { return full && stored && fast; }
-    libdeflate_compressor* For(DeflateEffort effort) const {
-        return effort == DeflateEffort::Store ? stored.get() : effort == DeflateEffort::Fast ? fast.get() : full.get();
+// A thread's compressors, made as the levels are first needed.
+class Compressors {
+public:
+    explicit Compressors(int level) : level_(level) {}
+    // Null when out of memory.
+    libdeflate_compressor* At(int libdeflateLevel) {
+        Compressor& c = byLevel_[static_cast<size_t>(libdeflateLevel)];
+        if (!c)
+            c.reset(libdeflate_alloc_compressor(libdeflateLevel));
+        return c.get();
     }
-    Compressor full;
-    Compressor stored;
-    Compressor fast;
+    libdeflate_compressor* Sampler() { return At(SampleLibdeflateLevel(level_)); }
+
+private:
+    int level_;
+    std::array<Compressor, 13> byLevel_;
 };
 
 std::string CompressWhole(Compressors& c, int level, const ByteBuffer& in, ByteBuffer& scratch, std::string& out) {
-    DeflateEffort effort = ChooseEffort(SampleDeflate(c.fast.get(), in.data(), in.size(), scratch));
-    libdeflate_compressor* compressor = c.For(effort);
+    libdeflate_compressor* sampler = c.Sampler();
+    if (!sampler)
+        return "out of memory";
+    DeflateKind kind = ClassifySample(SampleDeflate(sampler, in.data(), in.size(), scratch));
+    libdeflate_compressor* compressor = c.At(LibdeflateLevel(kind, in.size(), level));
+    if (!compressor)
+        return "out of memory";
     size_t bound = libdeflate_zlib_compress_bound(compressor, in.size());
     size_t n = libdeflate_zlib_compress(compressor, in.data(), in.size(), scratch.Resize(bound), bound);
     if (n == 0)
@@ -135,6 +144,8 @@ ParallelDeflater::ParallelDeflater(std::vector<DeflateSource> files, int threads
         }
     }
     results_.resize(tasks_.size());
+    for (const Task& task : tasks_)
+        largestRead_ = std::max(largestRead_, Cost(task));
     threads = std::max(threads, 1);
     budget_ = std::max<int64_t>(2 * limits.wholeFile, 2 * threads * (limits.chunk + kWindow));
     for (int i = 0; i < threads; ++i)
@@ -155,8 +166,13 @@ int64_t ParallelDeflater::Cost(const Task& task) const { return task.length + (t
 
 void ParallelDeflater::Work() {
     Compressors compressors(level_);
+    // Sized once for the largest task: a buffer that grows in steps costs a
+    // fresh page fault for every page at every step.
     ByteBuffer in;
     ByteBuffer scratch;
+    auto largest = static_cast<size_t>(largestRead_);
+    in.Reserve(largest);
+    scratch.Reserve(std::max(libdeflate_zlib_compress_bound(nullptr, largest), largest + largest / 64 + 1024));
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         // Tasks are taken in order, so the one the reader waits for is never
@@ -177,15 +193,14 @@ void ParallelDeflater::Work() {
         int64_t dictLength = task.whole ? 0 : std::min(kWindow, task.offset);
         result.error = ReadRange(path, task.offset - dictLength, task.length + dictLength, task.whole, in);
         if (result.error.empty() && task.whole)
-            result.error =
-                compressors.ok() ? CompressWhole(compressors, level_, in, scratch, result.data) : "out of memory";
+            result.error = CompressWhole(compressors, level_, in, scratch, result.data);
         if (result.error.empty() && !task.whole) {
             const unsigned char* chunk = in.data() + dictLength;
             auto length = static_cast<size_t>(task.length);
-            DeflateEffort effort = DeflateEffort::Full;
-            if (compressors.ok())
-                effort = ChooseEffort(SampleDeflate(compressors.fast.get(), chunk, length, scratch));
-            result.error = CompressChunk(ZlibLevel(effort, level_), in, static_cast<size_t>(dictLength), task.last,
+            DeflateKind kind = DeflateKind::Repetitive;
+            if (libdeflate_compressor* sampler = compressors.Sampler())
+                kind = ClassifySample(SampleDeflate(sampler, chunk, length, scratch));
+            result.error = CompressChunk(ZlibLevel(kind, level_), in, static_cast<size_t>(dictLength), task.last,
                                          scratch, result.data);
             result.adler = libdeflate_adler32(1, chunk, length);
         }

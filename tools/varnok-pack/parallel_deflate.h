@@ -2,15 +2,14 @@
 // the results back in list order, with bounded memory.
 //
 // Levels are zlib's. A file up to the whole-file limit is one task:
-// libdeflate compresses it in one buffer, one level above the one asked for,
-// which matches or beats zlib's output at that level. A larger file is cut
-// into chunks that zlib compresses in parallel as raw deflate, each primed
-// with the 32 KiB before it as dictionary and ended with a sync flush (the
-// last one with a final block); the pieces, a zlib header and the Adler-32
-// combined from theirs make one zlib stream. A sample of each file or chunk
-// decides how hard to compress it (deflate_policy.h). Every stream's header names the
-// level asked for (78 9C at 6). The output depends only on the input and
-// the level, never on the threads.
+// libdeflate compresses it in one buffer, at a level chosen for its kind of
+// data (deflate_policy.h). A larger file is cut into chunks that zlib
+// compresses in parallel as raw deflate, each primed with the 32 KiB before
+// it as dictionary and ended with a sync flush (the last one with a final
+// block); the pieces, a zlib header and the Adler-32 combined from theirs
+// make one zlib stream, and a sample of each chunk decides its level. Every
+// stream's header names the level asked for (78 9C at 6). The output depends
+// only on the input and the level, never on the threads.
 #pragma once
 
 #include <condition_variable>
@@ -72,6 +71,7 @@ private:
     std::vector<Result> results_;
     int level_;
     int64_t budget_;
+    int64_t largestRead_ = 0;  // bytes read for the largest task
     int64_t inFlight_ = 0;  // input bytes of tasks taken and not yet handed out
     size_t nextTask_ = 0;
     size_t nextResult_ = 0;
