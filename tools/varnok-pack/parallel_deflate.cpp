@@ -172,7 +172,7 @@ void ParallelDeflater::Work() {
     ByteBuffer scratch;
     auto largest = static_cast<size_t>(largestRead_);
     in.Reserve(largest);
-    scratch.Reserve(std::max(libdeflate_zlib_compress_bound(nullptr, largest), largest + largest / 64 + 1024));
+    scratch.Reserve(libdeflate_zlib_compress_bound(nullptr, largest));
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         // Tasks are taken in order, so the one the reader waits for is never
