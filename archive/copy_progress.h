@@ -15,6 +15,11 @@ void CloseCopyProgress();
 // The open window, or nullptr.
 HWND GetCopyProgressWindow();
 
+// The label and the bars take what the two calls below give them when they
+// are next let paint, at most this often; until then they keep what they
+// show. Messages are pumped on every call all the same.
+constexpr DWORD kCopyRepaintMs = 30;
+
 // A file starts: its path on the label, the per-file bar over `size` bytes at 0.
 void ShowCopyProgressFile(HWND window, const char* path, int32_t size);
 // Moves both bars (window may be nullptr) and pumps the thread's messages.

@@ -7,59 +7,95 @@
 #include "archive/payload_format.h"
 #include "resources/resource.h"
 #include "shell/dll_hardening.h"
+#include "shell/mbtext.h"
 #include "shell/message_pump.h"
 #include "shell/owner_window.h"
+#include "shell/path_size.h"
 
 namespace {
 
 HWND gCopyWindow;
 HWND gAnimation;
 
-// The bars and the label paint themselves on every change, which costs a
-// copy of many files a good share of its speed. They stay frozen, taking
-// new positions and texts without painting, and are let paint at most this
-// often; clicks are answered after every unit all the same.
-constexpr DWORD kRepaintMs = 30;
-constexpr int kLiveControls[] = {IDP_COPY_FILE, IDP_COPY_TOTAL, IDT_COPY_FILE_NAME};
+// The bars and the label paint themselves on every change, and under Wine
+// each change costs round trips to the server whether it paints or not;
+// for a copy of many files that is a good share of its speed. So they stay
+// frozen, and the newest file, range and positions are only kept here
+// until a repaint is due (kCopyRepaintMs).
 DWORD gLastRepaint;
 
-void FreezeControls(HWND window, bool frozen) {
-    for (int id : kLiveControls) {
-        HWND control = GetDlgItem(window, id);
+struct CopyShown {
+    HWND label = nullptr;
+    HWND fileBar = nullptr;
+    HWND totalBar = nullptr;
+    // What the window is to show.
+    char path[kPathSize] = "";
+    int64_t fileUnits = 0;
+    int64_t fileUnit = 0;
+    int64_t totalUnit = 0;
+    bool pathDue = false;
+    bool rangeDue = false;
+    // What the bars hold.
+    int64_t shownFileUnit = 0;
+    int64_t shownTotalUnit = 0;
+};
+CopyShown gShown;
+
+void FreezeControls(bool frozen) {
+    for (HWND control : {gShown.label, gShown.fileBar, gShown.totalBar}) {
         SendMessageA(control, WM_SETREDRAW, frozen ? FALSE : TRUE, 0);
         if (!frozen)
             InvalidateRect(control, nullptr, TRUE);
     }
 }
 
-void PumpWithRepaintWhenDue(HWND window) {
+// Bar ranges are 16-bit: the upper bound is cut to its low word, as
+// PBM_SETRANGE takes it.
+void SetBarRange(HWND bar, int64_t units) {
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, static_cast<WORD>(units)));
+}
+
+void SetBarPosition(HWND bar, int64_t units, int64_t& shown) {
+    if (units != shown)
+        SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(units), 0);
+    shown = units;
+}
+
+// Hands the kept file, range and positions to the frozen controls.
+void ApplyShown() {
+    if (gShown.pathDue)
+        SetWindowTextA(gShown.label, gShown.path);
+    if (gShown.rangeDue) {
+        SetBarRange(gShown.fileBar, gShown.fileUnits);
+        gShown.shownFileUnit = -1;
+    }
+    gShown.pathDue = gShown.rangeDue = false;
+    SetBarPosition(gShown.fileBar, gShown.fileUnit, gShown.shownFileUnit);
+    SetBarPosition(gShown.totalBar, gShown.totalUnit, gShown.shownTotalUnit);
+}
+
+void PumpWithRepaintWhenDue() {
     DWORD now = GetTickCount();
-    if (now - gLastRepaint < kRepaintMs) {
+    if (now - gLastRepaint < kCopyRepaintMs) {
         PumpMessages(PumpScope::NoPaint);
         return;
     }
     gLastRepaint = now;
-    FreezeControls(window, false);
+    ApplyShown();
+    FreezeControls(false);
     PumpMessages();
-    FreezeControls(window, true);
-}
-
-// Bar ranges are 16-bit: the upper bound is cut to its low word, as
-// PBM_SETRANGE takes it.
-void SetBarRange(HWND window, int id, int64_t units) {
-    SendDlgItemMessageA(window, id, PBM_SETRANGE, 0, MAKELPARAM(0, static_cast<WORD>(units)));
-}
-
-void SetBarPosition(HWND window, int id, int64_t units) {
-    SendDlgItemMessageA(window, id, PBM_SETPOS, static_cast<WPARAM>(units), 0);
+    FreezeControls(true);
 }
 
 void InitCopyProgress(HWND dialog) {
     CenterWindowOnScreen(dialog);
-    SetDlgItemTextA(dialog, IDT_COPY_FILE_NAME, "");
-    for (int bar : {IDP_COPY_FILE, IDP_COPY_TOTAL}) {
-        SetBarRange(dialog, bar, 1);
-        SetBarPosition(dialog, bar, 0);
+    gShown = CopyShown{.label = GetDlgItem(dialog, IDT_COPY_FILE_NAME),
+                       .fileBar = GetDlgItem(dialog, IDP_COPY_FILE),
+                       .totalBar = GetDlgItem(dialog, IDP_COPY_TOTAL)};
+    SetWindowTextA(gShown.label, "");
+    for (HWND bar : {gShown.fileBar, gShown.totalBar}) {
+        SetBarRange(bar, 1);
+        SendMessageA(bar, PBM_SETPOS, 0, 0);
     }
     gAnimation = GetDlgItem(dialog, IDA_COPY_ANIMATION);
     SendMessageA(gAnimation, ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA(nullptr)),
@@ -86,10 +122,10 @@ HWND OpenCopyProgress(int32_t total) {
     if (!gCopyWindow)
         return nullptr;
     PumpMessages();
-    SetBarRange(gCopyWindow, IDP_COPY_TOTAL, std::max<int32_t>(1, total / ProgressUnit));
-    SetBarPosition(gCopyWindow, IDP_COPY_TOTAL, 0);
+    SetBarRange(gShown.totalBar, std::max<int32_t>(1, total / ProgressUnit));
+    SendMessageA(gShown.totalBar, PBM_SETPOS, 0, 0);
     PumpMessages();
-    FreezeControls(gCopyWindow, true);
+    FreezeControls(true);
     return gCopyWindow;
 }
 
@@ -107,9 +143,10 @@ HWND GetCopyProgressWindow() { return gCopyWindow; }
 void ShowCopyProgressFile(HWND window, const char* path, int32_t size) {
     if (!window)
         return;
-    SetDlgItemTextA(window, IDT_COPY_FILE_NAME, path);
-    SetBarRange(window, IDP_COPY_FILE, size / ProgressUnit);
-    SetBarPosition(window, IDP_COPY_FILE, 0);
+    CopyText(gShown.path, sizeof gShown.path, path);
+    gShown.fileUnits = size / ProgressUnit;
+    gShown.fileUnit = 0;
+    gShown.pathDue = gShown.rangeDue = true;
 }
 
 void UpdateCopyProgress(HWND window, int64_t written, int32_t count) {
@@ -117,9 +154,9 @@ void UpdateCopyProgress(HWND window, int64_t written, int32_t count) {
         PumpMessages();
         return;
     }
-    SetBarPosition(window, IDP_COPY_FILE, written / ProgressUnit);
-    SetBarPosition(window, IDP_COPY_TOTAL, count / ProgressUnit);
-    PumpWithRepaintWhenDue(window);
+    gShown.fileUnit = written / ProgressUnit;
+    gShown.totalUnit = count / ProgressUnit;
+    PumpWithRepaintWhenDue();
 }
 
 INT_PTR CALLBACK CopyProgressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
