@@ -9,8 +9,9 @@
 //   Binary      it shrinks, but to more than half (sounds, programs, fonts):
 //               repeats are few and short, and choosing well between them
 //               and literals pays most; near-optimal parsing gains about 5%
-//               over the lazy search for 2.5 times its time, so it is used
-//               up to 1 MiB, and the lazy search one level up beyond
+//               over the lazy search for 2.5 times its time, so from level 6
+//               up it is used for files up to 1 MiB; otherwise the lazy
+//               search one level up
 //   Repetitive  it shrinks to half or less (text, pictures): the lazy
 //               search at the level asked for; near-optimal parsing there
 //               costs six times as much for the same 5%
