@@ -148,7 +148,7 @@ protected:
     HWND OpenMenu(const char* program, const std::string& titleBar, const std::vector<std::string>& column) {
         std::string path = Fixture(program);
         installer_ = std::make_unique<TestProcess>(path, path.substr(0, path.rfind('\\')));
-        EXPECT_TRUE(installer_->Started()) << path;
+        EXPECT_TRUE(installer_->Started()) << path << ": error " << installer_->StartError();
         HWND menu = WaitForDialog(installer_->Id(), (titleBar + STARTUP_SUFFIX).c_str(), kRunTimeoutMs);
         EXPECT_NE(menu, nullptr) << "no launcher; exit code " << installer_->WaitForExit(0);
         if (!menu)

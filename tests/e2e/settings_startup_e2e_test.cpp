@@ -87,7 +87,7 @@ protected:
     void Start(const std::string& program) {
         std::string path = Fixture(program);
         installer_ = std::make_unique<TestProcess>(path, path.substr(0, path.rfind('\\')));
-        ASSERT_TRUE(installer_->Started()) << path;
+        ASSERT_TRUE(installer_->Started()) << path << ": error " << installer_->StartError();
     }
     HWND Box() {
         HWND box = WaitForMessageBox(installer_->Id(), kRunTimeoutMs);

@@ -39,7 +39,7 @@ TEST_P(NormalEndTest, EndsWithZeroAndLeavesNoWorkFolder) {
     const StartCase& c = GetParam();
     std::set<std::string> before = WorkFolders();
     TestProcess installer(Fixture(c.program), FolderOf(c));
-    ASSERT_TRUE(installer.Started()) << Fixture(c.program);
+    ASSERT_TRUE(installer.Started()) << Fixture(c.program) << ": error " << installer.StartError();
     ASSERT_TRUE(PressLauncherExit(installer, kWindowTitle, kRunTimeoutMs)) << "exit code " << installer.WaitForExit(0);
     EXPECT_EQ(installer.WaitForExit(kRunTimeoutMs), 0u);
     EXPECT_EQ(WorkFolders(), before);
@@ -62,7 +62,7 @@ TEST_P(ReadFailureTest, ShowsTheReadFailureAndEndsWithMinusOne) {
     std::set<std::string> before = WorkFolders();
     SetClipboardText("before the installer");
     TestProcess installer(Fixture(c.program), FolderOf(c));
-    ASSERT_TRUE(installer.Started()) << Fixture(c.program);
+    ASSERT_TRUE(installer.Started()) << Fixture(c.program) << ": error " << installer.StartError();
 
     HWND box = WaitForMessageBox(installer.Id(), kRunTimeoutMs);
     ASSERT_NE(box, nullptr) << "no message box; exit code " << installer.WaitForExit(0);

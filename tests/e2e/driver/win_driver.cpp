@@ -5,6 +5,8 @@
 namespace {
 
 constexpr DWORD kPollMs = 50;
+constexpr int kStartAttempts = 3;
+constexpr DWORD kStartRetryMs = 200;
 constexpr DWORD kBoxTimeoutMs = 20000;
 
 struct WindowSearch {
@@ -75,9 +77,17 @@ TestProcess::TestProcess(const std::string& program, const std::string& folder, 
     buffer.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &info_))
+    // Under Wine a start has been seen to fail, rarely, before the program
+    // ran at all, and the same start to work a moment later; the error of
+    // the last try is kept for the report.
+    for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
+        if (CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           folder.empty() ? nullptr : folder.c_str(), &startup, &info_))
+            return;
         info_ = {};
+        startError_ = GetLastError();
+        Sleep(kStartRetryMs);
+    }
 }
 
 TestProcess::~TestProcess() {

@@ -21,12 +21,14 @@ public:
     TestProcess& operator=(const TestProcess&) = delete;
 
     bool Started() const { return info_.hProcess != nullptr; }
+    DWORD StartError() const { return startError_; }  // GetLastError of a failed start
     DWORD Id() const { return info_.dwProcessId; }
     // The exit code, or STILL_ACTIVE when the process has not ended in time.
     DWORD WaitForExit(DWORD timeoutMs);
 
 private:
     PROCESS_INFORMATION info_ = {};
+    DWORD startError_ = 0;
 };
 
 // A visible top-level window of the process whose class is `className`,
