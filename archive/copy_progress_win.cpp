@@ -22,19 +22,17 @@ HWND gAnimation;
 // for a copy of many files that is a good share of its speed. So they stay
 // frozen, and the newest file, range and positions are only kept here
 // until a repaint is due (kCopyRepaintMs).
-DWORD gLastRepaint;
-
 struct CopyShown {
     HWND label = nullptr;
     HWND fileBar = nullptr;
     HWND totalBar = nullptr;
-    // What the window is to show.
+    DWORD lastRepaint = 0;
+    // What the window is to show; a new file's path and range are due.
     char path[kPathSize] = "";
     int64_t fileUnits = 0;
     int64_t fileUnit = 0;
     int64_t totalUnit = 0;
-    bool pathDue = false;
-    bool rangeDue = false;
+    bool fileDue = false;
     // What the bars hold.
     int64_t shownFileUnit = 0;
     int64_t shownTotalUnit = 0;
@@ -63,24 +61,23 @@ void SetBarPosition(HWND bar, int64_t units, int64_t& shown) {
 
 // Hands the kept file, range and positions to the frozen controls.
 void ApplyShown() {
-    if (gShown.pathDue)
+    if (gShown.fileDue) {
         SetWindowTextA(gShown.label, gShown.path);
-    if (gShown.rangeDue) {
         SetBarRange(gShown.fileBar, gShown.fileUnits);
         gShown.shownFileUnit = -1;
+        gShown.fileDue = false;
     }
-    gShown.pathDue = gShown.rangeDue = false;
     SetBarPosition(gShown.fileBar, gShown.fileUnit, gShown.shownFileUnit);
     SetBarPosition(gShown.totalBar, gShown.totalUnit, gShown.shownTotalUnit);
 }
 
 void PumpWithRepaintWhenDue() {
     DWORD now = GetTickCount();
-    if (now - gLastRepaint < kCopyRepaintMs) {
+    if (now - gShown.lastRepaint < kCopyRepaintMs) {
         PumpMessages(PumpScope::NoPaint);
         return;
     }
-    gLastRepaint = now;
+    gShown.lastRepaint = now;
     ApplyShown();
     FreezeControls(false);
     PumpMessages();
@@ -146,7 +143,7 @@ void ShowCopyProgressFile(HWND window, const char* path, int32_t size) {
     CopyText(gShown.path, sizeof gShown.path, path);
     gShown.fileUnits = size / ProgressUnit;
     gShown.fileUnit = 0;
-    gShown.pathDue = gShown.rangeDue = true;
+    gShown.fileDue = true;
 }
 
 void UpdateCopyProgress(HWND window, int64_t written, int32_t count) {

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <new>
 
+#include "shell/alloc.h"
 #include "tools/varnok-pack/host_memory.h"
 
 class ByteBuffer {
@@ -19,7 +19,7 @@ public:
     void Reserve(size_t n) {
         if (n <= capacity_)
             return;
-        data_.reset();
+        data_.reset();  // the old block goes first: the two never stand together
         data_.reset(AllocateBuffer(n));
         if (!data_)
             throw std::bad_alloc();
@@ -29,10 +29,7 @@ public:
     size_t size() const { return size_; }
 
 private:
-    struct Free {
-        void operator()(unsigned char* p) const { FreeBuffer(p); }
-    };
-    std::unique_ptr<unsigned char, Free> data_;
+    FreeOwner<unsigned char> data_;
     size_t size_ = 0;
     size_t capacity_ = 0;
 };

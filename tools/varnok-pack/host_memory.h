@@ -6,6 +6,6 @@
 
 #include <cstddef>
 
-// At least n bytes, not zeroed; nullptr when there is no memory.
+// At least n bytes, not zeroed, to be freed with free(); nullptr when there
+// is no memory.
 unsigned char* AllocateBuffer(size_t n);
-void FreeBuffer(unsigned char* buffer);

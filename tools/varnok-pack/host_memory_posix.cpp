@@ -23,5 +23,3 @@ unsigned char* AllocateBuffer(size_t n) {
 #endif
     return static_cast<unsigned char*>(p);
 }
-
-void FreeBuffer(unsigned char* buffer) { std::free(buffer); }
