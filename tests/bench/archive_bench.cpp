@@ -37,8 +37,8 @@
 #include "archive/stdio_file.h"
 #include "tests/bench/design_loop.h"
 #include "tests/bench/game_corpus.h"
-#include "tools/varnok-pack/game_folder.h"
-#include "tools/varnok-pack/native_extract.h"
+#include "tools/varnok-pack/pack/game_folder.h"
+#include "tools/varnok-pack/reader/native_extract.h"
 
 namespace {
 

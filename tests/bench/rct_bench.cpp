@@ -15,8 +15,8 @@
 #include <random>
 #include <string>
 
-#include "tools/varnok-pack/rct_codec.h"
-#include "tools/varnok-pack/rct_image.h"
+#include "tools/varnok-pack/rct/rct_codec.h"
+#include "tools/varnok-pack/rct/rct_image.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/native/settings_test_util.h"
-#include "tools/varnok-pack/env_report.h"
+#include "tools/varnok-pack/env/env_report.h"
 
 namespace {
 

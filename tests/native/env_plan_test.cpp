@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tests/native/settings_test_util.h"
-#include "tools/varnok-pack/env_report.h"
+#include "tools/varnok-pack/env/env_report.h"
 
 namespace {
 

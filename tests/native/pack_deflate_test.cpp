@@ -9,9 +9,9 @@
 
 #include "archive/filetime.h"
 #include "tests/native/archive_test_util.h"
-#include "tools/varnok-pack/deflate_policy.h"
-#include "tools/varnok-pack/game_folder.h"
-#include "tools/varnok-pack/parallel_deflate.h"
+#include "tools/varnok-pack/pack/deflate_policy.h"
+#include "tools/varnok-pack/pack/game_folder.h"
+#include "tools/varnok-pack/pack/parallel_deflate.h"
 
 using namespace testutil;
 

@@ -6,9 +6,9 @@
 
 #include "archive/filetime.h"
 #include "tests/native/archive_test_util.h"
-#include "tools/varnok-pack/archive_index.h"
-#include "tools/varnok-pack/native_extract.h"
-#include "tools/varnok-pack/parallel_inflate.h"
+#include "tools/varnok-pack/reader/archive_index.h"
+#include "tools/varnok-pack/reader/native_extract.h"
+#include "tools/varnok-pack/reader/parallel_inflate.h"
 
 using namespace testutil;
 

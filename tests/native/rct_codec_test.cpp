@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "tests/native/rct_test_util.h"
-#include "tools/varnok-pack/rct_image.h"
+#include "tools/varnok-pack/rct/rct_image.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "resfile/rct_format.h"
-#include "tools/varnok-pack/rct_codec.h"
+#include "tools/varnok-pack/rct/rct_codec.h"
 
 // Pixels drawn from `colours` random colours: few colours give the encoder
 // runs and copies of every kind, many give long literal runs.

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "tests/native/rct_test_util.h"
-#include "tools/varnok-pack/cli.h"
-#include "tools/varnok-pack/commands.h"
-#include "tools/varnok-pack/rct_image.h"
+#include "tools/varnok-pack/commands/cli.h"
+#include "tools/varnok-pack/commands/commands.h"
+#include "tools/varnok-pack/rct/rct_image.h"
 
 namespace {
 

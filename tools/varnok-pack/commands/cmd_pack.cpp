@@ -1,0 +1,339 @@
+#include <getopt.h>
+#include <strings.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/payload_writer.h"
+#include "archive/stdio_file.h"
+#include "tools/varnok-pack/commands/cli.h"
+#include "tools/varnok-pack/commands/commands.h"
+#include "tools/varnok-pack/env/env_report.h"
+#include "tools/varnok-pack/pack/game_folder.h"
+#include "tools/varnok-pack/host/host_files.h"
+#include "tools/varnok-pack/pack/parallel_deflate.h"
+#include "tools/varnok-pack/commands/progress_bar.h"
+
+namespace {
+
+constexpr char kCommand[] = "pack";
+
+constexpr char kHelp[] =
+    "usage: varnok-pack pack [OPTIONS] GAMEDIR\n"
+    "\n"
+    "Packs a game folder into an installer: the stub program unchanged, the\n"
+    "archive, and a 4-byte trailer holding the stub's length. Without --stub,\n"
+    "writes the archive alone, to be shipped as instdat.arc beside the program.\n"
+    "GAMEDIR must hold install.env and insttscr.rct at its top level. Names are\n"
+    "stored in Shift-JIS; set-up files come first, then folders in pre-order.\n"
+    "install.env is checked as 'varnok-pack env check --game GAMEDIR' does;\n"
+    "its warnings are shown, its errors stop the pack.\n"
+    "\n"
+    "  -o, --output=OUT   the file to write (default: setup.exe with --stub,\n"
+    "                     instdat.arc without); replaced only when complete\n"
+    "      --stub=EXE     the installer program to put the archive behind\n"
+    "      --uninstaller=FILE  the UnInst.exe to add when GAMEDIR has none\n"
+    "                     (default: the UnInst.exe beside --stub, which the\n"
+    "                     same build makes)\n"
+    "      --no-uninstaller  add no UnInst.exe\n"
+    "      --level=N      compression level 0-9 on zlib's scale (default 6)\n"
+    "  -j, --jobs=N       compress on N threads (default: the processors)\n"
+    "  -h, --help         show this help\n"
+    "\n"
+    "SOURCE_DATE_EPOCH, when set, caps the stored file times at that moment,\n"
+    "so that the same folder gives the same bytes.\n"
+    "\n";
+
+struct PackOptions {
+    std::string gameDir;
+    std::string stub;
+    std::string output;
+    std::string uninstaller;  // empty: the one beside the stub
+    bool addUninstaller = true;
+    int level = 6;
+    int jobs = 1;
+    std::optional<int64_t> latestTime;
+};
+
+// -1 to go on, otherwise the exit code.
+int ParseOptions(int argc, char** argv, PackOptions& options) {
+    static const option kLong[] = {{"output", required_argument, nullptr, 'o'},
+                                   {"stub", required_argument, nullptr, 's'},
+                                   {"uninstaller", required_argument, nullptr, 'u'},
+                                   {"no-uninstaller", no_argument, nullptr, 'n'},
+                                   {"level", required_argument, nullptr, 'l'},
+                                   {"jobs", required_argument, nullptr, 'j'},
+                                   {"help", no_argument, nullptr, 'h'},
+                                   {nullptr, 0, nullptr, 0}};
+    options.jobs = DefaultJobs();
+    optind = 0;
+    opterr = 0;
+    for (int c; (c = getopt_long(argc, argv, "o:j:h", kLong, nullptr)) != -1;) {
+        switch (c) {
+        case 'o':
+            options.output = optarg;
+            break;
+        case 's':
+            options.stub = optarg;
+            break;
+        case 'u':
+            options.uninstaller = optarg;
+            break;
+        case 'n':
+            options.addUninstaller = false;
+            break;
+        case 'l':
+            if (!ParseIntOption(optarg, 0, 9, options.level))
+                return UsageError(kCommand, "--level wants a number from 0 to 9, not '%s'", optarg);
+            break;
+        case 'j':
+            if (!ParseIntOption(optarg, 1, 256, options.jobs))
+                return UsageError(kCommand, "--jobs wants a number from 1 to 256, not '%s'", optarg);
+            break;
+        case 'h':
+            std::printf("%s%s", kHelp, kExitCodeHelp);
+            return kExitOk;
+        default:
+            return BadOption(kCommand, argv);
+        }
+    }
+    if (argc - optind != 1)
+        return UsageError(kCommand, "expects one GAMEDIR");
+    if (!options.addUninstaller && !options.uninstaller.empty())
+        return UsageError(kCommand, "--uninstaller and --no-uninstaller exclude each other");
+    options.gameDir = argv[optind];
+    if (options.output.empty())
+        options.output = options.stub.empty() ? "instdat.arc" : "setup.exe";
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+        char* end = nullptr;
+        long long seconds = std::strtoll(epoch, &end, 10);
+        if (*epoch == '\0' || *end != '\0' || seconds < 0)
+            return UsageError(kCommand, "SOURCE_DATE_EPOCH='%s' is not a number of seconds", epoch);
+        options.latestTime = seconds;
+    }
+    return -1;
+}
+
+// The output under a temporary name beside it, renamed into place by
+// Commit and removed otherwise, so that a failed run leaves nothing half
+// written and never touches an older file of the same name.
+class TempOutput {
+public:
+    explicit TempOutput(std::string path) : path_(std::move(path)), file_(CreateTempFileBeside(path_, temp_)) {}
+    ~TempOutput() {
+        if (!committed_) {
+            file_.reset();
+            RemoveFile(temp_);
+        }
+    }
+    FILE* get() const { return file_.get(); }
+    bool Commit() {
+        if (std::fclose(file_.release()) != 0)
+            return false;
+        committed_ = RenameOver(temp_, path_);
+        return committed_;
+    }
+
+private:
+    std::string path_;
+    std::string temp_;
+    UniqueFile file_;
+    bool committed_ = false;
+};
+
+bool CopyStub(const std::string& stub, FILE* out, int64_t& length) {
+    UniqueFile in(OpenPath(stub, "rb"));
+    if (!in) {
+        PrintError(kCommand, "'%s': %s", stub.c_str(), std::strerror(errno));
+        return false;
+    }
+    std::vector<char> buffer(1 << 20);
+    length = 0;
+    while (size_t n = std::fread(buffer.data(), 1, buffer.size(), in.get())) {
+        length += static_cast<int64_t>(n);
+        if (length > INT32_MAX) {
+            PrintError(kCommand, "'%s' is 2 GiB or larger; the installer could not find its archive", stub.c_str());
+            return false;
+        }
+        if (std::fwrite(buffer.data(), 1, n, out) != n) {
+            PrintError(kCommand, "cannot write the output: %s", std::strerror(errno));
+            return false;
+        }
+    }
+    if (std::ferror(in.get()) || length == 0) {
+        PrintError(kCommand, "'%s': cannot be read or is empty", stub.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ReportWriter(const PayloadWriter& writer, const GameEntry& entry) {
+    if (writer.LastError() == ArchiveStatus::SizeTooLarge)
+        PrintError(kCommand, "'%s': the output would reach 2 GiB, which the installer cannot read",
+                   entry.path.c_str());
+    else
+        PrintError(kCommand, "'%s': %s: %s", entry.path.c_str(), DescribeArchiveStatus(writer.LastError()),
+                   std::strerror(errno));
+    return false;
+}
+
+// Writes one file entry from the deflater's pieces.
+bool WriteFile(PayloadWriter& writer, ParallelDeflater& deflater, const GameEntry& entry, ProgressBar& bar) {
+    DeflatePiece piece;
+    std::string error;
+    if (!deflater.Next(piece, error)) {
+        PrintError(kCommand, "%s", error.c_str());
+        return false;
+    }
+    auto size = static_cast<int32_t>(entry.size);
+    if (piece.last) {
+        bar.Add(1, piece.inputBytes);
+        return writer.AddFile(entry.archiveName, size, entry.fileTime, piece.data) || ReportWriter(writer, entry);
+    }
+    if (!writer.BeginFile(entry.archiveName, size, entry.fileTime))
+        return ReportWriter(writer, entry);
+    for (;;) {
+        if (!writer.AppendFileData(piece.data))
+            return ReportWriter(writer, entry);
+        bar.Add(piece.last ? 1 : 0, piece.inputBytes);
+        if (piece.last)
+            return writer.EndFile() || ReportWriter(writer, entry);
+        if (!deflater.Next(piece, error)) {
+            PrintError(kCommand, "%s", error.c_str());
+            return false;
+        }
+    }
+}
+
+struct Totals {
+    int64_t files = 0;
+    int64_t folders = 0;
+    int64_t bytes = 0;
+};
+
+// The entries, the end marker and the trailer; `archiveBytes` is the
+// archive's length without the trailer.
+bool WriteEntries(const PackOptions& options, const std::vector<GameEntry>& entries, FILE* out, int64_t stubLength,
+                  const Totals& totals, int64_t& archiveBytes) {
+    std::vector<DeflateSource> sources;
+    for (const GameEntry& e : entries) {
+        if (!e.IsFolder())
+            sources.push_back(DeflateSource{e.path, e.size});
+    }
+    PayloadWriter writer(out, stubLength);
+    ParallelDeflater deflater(std::move(sources), options.jobs, options.level);
+    ProgressBar bar(kCommand, totals.files, totals.bytes);
+    for (const GameEntry& e : entries) {
+        bool ok = e.IsFolder() ? writer.AddFolder(e.archiveName) || ReportWriter(writer, e)
+                               : WriteFile(writer, deflater, e, bar);
+        if (!ok)
+            return false;
+    }
+    bar.Finish();
+    if (!writer.Finish()) {
+        PrintError(kCommand, "cannot write the output: %s", std::strerror(errno));
+        return false;
+    }
+    archiveBytes = writer.BytesWritten();
+    unsigned char trailer[4];
+    StoreU32(trailer, static_cast<uint32_t>(stubLength));
+    if (stubLength > 0 && std::fwrite(trailer, 1, sizeof trailer, out) != sizeof trailer) {
+        PrintError(kCommand, "cannot write the output: %s", std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// Our UnInst.exe at the top level when the game has none of its own.
+// False after a message when the file asked for cannot be had; `added`
+// names the file added.
+bool AddUninstaller(const PackOptions& options, std::vector<GameEntry>& entries, std::string& added) {
+    for (const GameEntry& e : entries) {
+        if (!strcasecmp(e.archiveName.c_str(), "UnInst.exe"))
+            return true;
+    }
+    if (!options.addUninstaller || (options.uninstaller.empty() && options.stub.empty()))
+        return true;
+    std::string path = options.uninstaller;
+    if (path.empty()) {
+        size_t folderEnd = options.stub.size();
+        while (folderEnd > 0 && !IsPathSeparator(options.stub[folderEnd - 1]))
+            --folderEnd;
+        path = options.stub.substr(0, folderEnd) + "UnInst.exe";
+        // Beside the stub it is expected, not required.
+        if (KindOf(path) == ItemKind::Missing) {
+            PrintError(kCommand, "no UnInst.exe beside the stub (%s); packed without an uninstaller", path.c_str());
+            return true;
+        }
+    }
+    std::string error;
+    if (!AddTopLevelFile(path, "UnInst.exe", options.latestTime, entries, error)) {
+        PrintError(kCommand, "%s", error.c_str());
+        return false;
+    }
+    added = path;
+    return true;
+}
+
+int BuildInstaller(const PackOptions& options, const std::vector<GameEntry>& entries, const std::string& added) {
+    Totals totals;
+    for (const GameEntry& e : entries) {
+        e.IsFolder() ? ++totals.folders : ++totals.files;
+        totals.bytes += e.IsFolder() ? 0 : e.size;
+    }
+    auto start = std::chrono::steady_clock::now();
+    TempOutput out(options.output);
+    if (!out.get()) {
+        PrintError(kCommand, "cannot create '%s': %s", options.output.c_str(), std::strerror(errno));
+        return kExitFailure;
+    }
+    int64_t stubLength = 0;
+    if (!options.stub.empty() && !CopyStub(options.stub, out.get(), stubLength))
+        return kExitFailure;
+    int64_t archiveBytes = 0;
+    if (!WriteEntries(options, entries, out.get(), stubLength, totals, archiveBytes))
+        return kExitFailure;
+    if (!out.Commit()) {
+        PrintError(kCommand, "cannot write '%s': %s", options.output.c_str(), std::strerror(errno));
+        return kExitFailure;
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    PrintText(stdout, "varnok-pack pack: wrote %s: %lld files, %lld folders, %lld bytes into an archive of %lld (%.1f%%) in %.2f s, "
+                "%.1f MB/s\n",
+                options.output.c_str(), static_cast<long long>(totals.files), static_cast<long long>(totals.folders),
+                static_cast<long long>(totals.bytes), static_cast<long long>(archiveBytes),
+                totals.bytes > 0 ? 100.0 * static_cast<double>(archiveBytes) / static_cast<double>(totals.bytes) : 0.0,
+                seconds, MegabytesPerSecond(totals.bytes, seconds));
+    if (!added.empty())
+        PrintText(stdout, "varnok-pack pack: added the uninstaller UnInst.exe from %s\n", added.c_str());
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunPack(int argc, char** argv) {
+    PackOptions options;
+    if (int exit = ParseOptions(argc, argv, options); exit >= 0)
+        return exit;
+    std::vector<GameEntry> entries;
+    std::string error;
+    if (!ScanGameFolder(options.gameDir, options.latestTime, entries, error)) {
+        PrintError(kCommand, "%s", error.c_str());
+        return kExitFailure;
+    }
+    // Settings the installer would refuse to start with are not packed.
+    if (CheckGameSettings(options.gameDir, stderr) == kEnvErrors) {
+        PrintError(kCommand, "install.env has errors; nothing written");
+        return kExitFailure;
+    }
+    std::string added;
+    if (!AddUninstaller(options, entries, added))
+        return kExitFailure;
+    return BuildInstaller(options, entries, added);
+}

@@ -1,0 +1,32 @@
+#include "tools/varnok-pack/host/wide_text_win.h"
+
+#include <memory>
+
+std::wstring Utf8ToWide(std::string_view utf8) {
+    if (utf8.empty())
+        return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return wide;
+}
+
+std::string WideToUtf8(std::wstring_view wide) {
+    if (wide.empty())
+        return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
+    return utf8;
+}
+
+std::string SystemMessage(DWORD code) {
+    wchar_t* text = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::unique_ptr<wchar_t, decltype(&LocalFree)> owned(text, &LocalFree);
+    std::wstring message(text ? text : L"", n);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
+        message.pop_back();
+    return message.empty() ? "error " + std::to_string(code) : WideToUtf8(message);
+}
