@@ -12,4 +12,6 @@ fi
 if [ -z "$DISPLAY" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
+# The prefix is made and prepared like the scripts' ones (quick when done).
+WINE=/usr/lib/wine/wine64 "$(dirname "$0")/../scripts/wine-prefix-setup.sh" || exit 1
 exec /usr/lib/wine/wine64 "$@"

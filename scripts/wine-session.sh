@@ -1,6 +1,7 @@
 # Sourced by the scripts that run Windows programs: one Xvfb display and one
 # initialised Wine prefix shared by every program of the run.
 WINE64=/usr/lib/wine/wine64
+VARNOK_SCRIPTS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 wine_session_start() {  # $1: the build folder that holds the prefix
     export LC_ALL=ja_JP.UTF-8
@@ -19,11 +20,7 @@ wine_session_start() {  # $1: the build folder that holds the prefix
         echo "wine-session: creating prefix $WINEPREFIX"
         "$WINE64" wineboot -i >/dev/null 2>&1 || true
     fi
-    # Windows left unmanaged: with no window manager on Xvfb, the managed kind
-    # makes each dialog's showing and closing wait, a whole install 14 s instead of 3.
-    if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-        "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-    fi
+    WINE="$WINE64" "$VARNOK_SCRIPTS/wine-prefix-setup.sh" || { wine_session_stop; return 1; }
     /usr/lib/wine/wineserver -w 2>/dev/null || true
 }
 
