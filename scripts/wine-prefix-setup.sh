@@ -38,10 +38,13 @@ if [ -f "$fonts/marlett.ttf" ] && holds '"Managed"="N"' &&
     exit 0
 fi
 
-if [ ! -f "$marlett" ]; then
-    echo "wine-prefix-setup: $marlett is missing: install fonts-wine (scripts/install-deps.sh)" >&2
-    exit 1
-fi
+ipa=/usr/share/fonts/opentype/ipafont-gothic
+for file in "$marlett" "$ipa/ipagp.ttf" "$ipa/ipag.ttf"; do
+    if [ ! -f "$file" ]; then
+        echo "wine-prefix-setup: $file is missing: install fonts-wine and fonts-ipafont-gothic" >&2
+        exit 1
+    fi
+done
 # A registry file in UTF-16 carries the Japanese names whatever the code page
 # the import runs under.
 reg=$(mktemp --suffix=.reg)
