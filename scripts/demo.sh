@@ -13,6 +13,9 @@
 # folder, the links and the registry values are gone.
 #
 #   scripts/demo.sh
+#   scripts/demo.sh --i686   the shipped out/demo/setup.exe itself, installed and
+#                            uninstalled under 32-bit Wine in scripts/vm32.sh's
+#                            machine; screenshots in out/demo-i686/
 #
 # VARNOK_NATIVE_BUILD, VARNOK_WIN32_BUILD and VARNOK_BUILD (win64) choose
 # other build folders (default those of the presets).
@@ -24,6 +27,8 @@ win32=${VARNOK_WIN32_BUILD:-build/win32}
 win64=${VARNOK_BUILD:-build/win64}
 jobs=$(nproc)
 out=out/demo
+i686=0
+[ "${1:-}" = --i686 ] && i686=1
 
 scripts/install-deps.sh
 build() {  # preset folder targets...
@@ -34,8 +39,12 @@ build() {  # preset folder targets...
     cmake --build "$dir" -j "$jobs" --target "$@"
 }
 build native "$native" varnok-pack
-build win32 "$win32" Pelladrover UnInst varnok_demo
-build win64 "$win64" Pelladrover UnInst varnok_menu_show varnok_install_tool varnok_copy_window_show
+if [ $i686 = 1 ]; then
+    build win32 "$win32" Pelladrover UnInst varnok_demo varnok_install_tool
+else
+    build win32 "$win32" Pelladrover UnInst varnok_demo
+    build win64 "$win64" Pelladrover UnInst varnok_menu_show varnok_install_tool varnok_copy_window_show
+fi
 pack=$native/tools/varnok-pack/varnok-pack
 
 # The game folder as shipped: the data of demo/game and its program; pack
@@ -52,43 +61,19 @@ echo "=== list $out/setup.exe"
 echo "=== verify $out/setup.exe"
 "$pack" verify "$out/setup.exe"
 
+if [ $i686 = 1 ]; then
+    echo "=== install it under 32-bit Wine in the emulated machine"
+    rm -rf out/demo-i686
+    scripts/vm32.sh run "$root" scripts/demo-install.sh "$root/$win32" "$root/$out/setup.exe" "$root/out/demo-i686"
+    echo "screenshots:"
+    ls out/demo-i686/*.png
+    exit 0
+fi
 echo "=== install it under Wine"
 "$pack" pack --stub "$win64/Pelladrover.exe" -o "$out/setup-x64.exe" "$out/game" >/dev/null
 echo "what the install will write (varnok-pack env plan):"
 "$pack" env plan "$out/game/install.env" --typed 'C:\Games\HoshifuruOka'
-(
-    source scripts/install-shot.sh
-    shot_session_start "$root/$win64"
-    trap wine_session_stop EXIT
-    game=$WINEPREFIX/drive_c/Games/HoshifuruOka
-    links=("$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
-        "$WINEPREFIX/drive_c/users/Public/Desktop")
-    rm -rf "$game"
-    status=0
-    install_shot "$root/$win64" "$root/$out/setup-x64.exe" 'C:\Games\HoshifuruOka' "$root/$out" || status=$?
-    echo "the installer ended with exit code $status"
-    echo "installed files:"
-    (cd "$game" && find . -type f | sort)
-    echo "links:"
-    find "${links[@]}" -iname '*.lnk' -newer "$root/$out/setup-x64.exe" 2>/dev/null | sed "s|$WINEPREFIX/||"
-    [ "$status" = 0 ]
-
-    echo "=== uninstall it through the UNINSTALL dialog"
-    uninstall_shot "$root/$win64" 'C:\Games\HoshifuruOka' "$root/$out"
-    # The finisher that deletes UnInst.exe itself runs on after the program.
-    for _ in $(seq 100); do [ -e "$game" ] || break; sleep 0.2; done
-    left=$(find "$game" "${links[@]}" -type f -newer "$root/$out/setup-x64.exe" 2>/dev/null || true)
-    if [ -e "$game" ] || [ -n "$left" ]; then
-        echo "demo: the uninstall left behind:" >&2
-        echo "${left:-$game}" >&2
-        exit 1
-    fi
-    if "$WINE64" reg query 'HKCU\Software\VarnokDemo\HoshifuruOka' >/dev/null 2>&1; then
-        echo "demo: the uninstall left HKCU\Software\VarnokDemo\HoshifuruOka" >&2
-        exit 1
-    fi
-    echo "uninstalled: the install folder, its links and its registry values are gone"
-)
+scripts/demo-install.sh "$root/$win64" "$root/$out/setup-x64.exe" "$root/$out"
 VARNOK_BUILD=$win64 scripts/screenshot-copy.sh "$out/4-copy.png" >/dev/null
 echo "screenshots:"
 ls "$out"/*.png

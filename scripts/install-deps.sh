@@ -2,12 +2,14 @@
 # Installs every Debian package the builds and tests need, and the Japanese
 # locale under which Wine names files in Shift-JIS. Safe to run again.
 set -eu
+. "$(dirname "$0")/debian-mirror.sh"
 
 PACKAGES="cmake make g++ pkg-config python3 \
   mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev \
   zlib1g-dev libdeflate-dev libstb-dev googletest \
   g++-multilib lib32z1-dev libdeflate-dev:i386 qemu-user clang libclang-rt-dev \
-  wine64 fonts-wine xvfb xauth x11-apps imagemagick fonts-ipafont-gothic locales zip dpkg-dev"
+  wine64 fonts-wine xvfb xauth x11-apps imagemagick fonts-ipafont-gothic locales zip dpkg-dev \
+  debootstrap qemu-system-x86 cpio"
 
 missing=""
 for p in $PACKAGES; do
@@ -49,8 +51,8 @@ if [ "$(cat "$deps/libdeflate/.version" 2>/dev/null)" != "$version" ]; then
     apt="$deps/apt"
     rm -rf "$apt" "$deps/libdeflate"
     mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache/archives/partial" "$deps/src"
-    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-        > "$apt/parts/source.sources"
+    printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+        "$(debian_archive_uri)" "$(. /etc/os-release && echo "$VERSION_CODENAME")" > "$apt/parts/source.sources"
     opts="-q -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts=$apt/parts -o Dir::State::Lists=$apt/lists -o Dir::Cache=$apt/cache -o APT::Sandbox::User=root"
     apt-get $opts update >/dev/null
     (cd "$deps/src" && apt-get $opts source "libdeflate=$version" >/dev/null)

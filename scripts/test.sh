@@ -1,7 +1,9 @@
 #!/bin/bash
 # The whole check on a fresh machine: install what is missing, build the
 # native, 32-bit native, win64 and win32 builds, run every native, qemu-i386
-# and Wine test, and a short pass of every fuzzer.
+# and Wine test, the Windows tests again on the shipped i686 build under
+# 32-bit Wine in the emulated machine (scripts/vm32.sh), and a short pass of
+# every fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -29,6 +31,11 @@ echo "=== fuzz (20 s per harness)"
 scripts/fuzz.sh 20 || status=1
 echo "=== test win64 (Wine)"
 ctest --preset win64 || status=1
+echo "=== test win32 (32-bit Wine in the emulated machine)"
+start=$SECONDS
+scripts/vm32.sh build || status=1
+ctest --preset win32 || status=1
+echo "win32: $((SECONDS - start)) s, the machine's build included"
 echo "=== release zip"
 scripts/release.sh || status=1
 exit $status

@@ -1,13 +1,14 @@
 # Sourced by the scripts that run Windows programs: one Xvfb display and one
 # initialised Wine prefix shared by every program of the run.
-WINE64=/usr/lib/wine/wine64
+# Inside scripts/vm32.sh, WINE and VARNOK_WINEPREFIX name its 32-bit Wine and prefix.
+WINE64=${WINE:-/usr/lib/wine/wine64}
 VARNOK_SCRIPTS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 wine_session_start() {  # $1: the build folder that holds the prefix
     export LC_ALL=ja_JP.UTF-8
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
-    export WINEPREFIX="$1/wineprefix"
+    export WINEPREFIX="${VARNOK_WINEPREFIX:-$1/wineprefix}"
     if [ -z "${DISPLAY:-}" ]; then
         local n=99
         while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done

@@ -236,22 +236,25 @@ const char kPlainTitle[] = "E2E_PLAIN";
 
 // Every stop leaves the launcher usable; only the probe key was written.
 // How many visible top-level windows of the process carry this title.
+struct TitledCount {
+    DWORD processId;
+    const char* title;
+    int found = 0;
+};
+
+// A Win32 callback: stdcall on i686, which a lambda cannot be.
+BOOL CALLBACK CountTitled(HWND window, LPARAM param) {
+    auto* c = reinterpret_cast<TitledCount*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == c->processId && IsWindowVisible(window) && WindowText(window) == c->title)
+        ++c->found;
+    return TRUE;
+}
+
 int VisibleWindowsTitled(DWORD processId, const char* title) {
-    struct Count {
-        DWORD processId;
-        const char* title;
-        int found = 0;
-    } count{processId, title};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* c = reinterpret_cast<Count*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == c->processId && IsWindowVisible(window) && WindowText(window) == c->title)
-                ++c->found;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    TitledCount count{processId, title};
+    EnumWindows(CountTitled, reinterpret_cast<LPARAM>(&count));
     return count.found;
 }
 

@@ -10,11 +10,12 @@ exe=$2
 menu_show=$3
 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
+wine=${WINE:-/usr/lib/wine/wine64}
 export LC_ALL=C.UTF-8 WINEDEBUG=-all SOURCE_DATE_EPOCH=1230581709
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-win() { /usr/lib/wine/wine64 "$exe" "$@" 2>&1; }
+win() { "$wine" "$exe" "$@" 2>&1; }
 wpath() { echo "Z:${1//\//\\}"; }
 
 rm -rf "$work" && mkdir -p "$work"
@@ -73,7 +74,7 @@ win "$(wpath "$game")" >/dev/null || fail "dropped folder"
 listing=$("$native" list "$game"_setup.exe)
 [[ $(head -1 <<<"$listing") == *install.env ]] || fail "dropped folder: installer starts with '$(head -1 <<<"$listing")'"
 grep -q ' UnInst\.exe$' <<<"$listing" || fail "dropped folder: no UnInst.exe packed"
-out=$(LC_ALL=ja_JP.UTF-8 /usr/lib/wine/wine64 "$menu_show" "$(wpath "$game")_setup.exe" 2>&1) ||
+out=$(LC_ALL=ja_JP.UTF-8 "$wine" "$menu_show" "$(wpath "$game")_setup.exe" 2>&1) ||
     fail "dropped folder: the installer did not reach its launcher: $out"
 
 # Without the uninstaller beside the program a dropped folder is refused,
@@ -81,7 +82,7 @@ out=$(LC_ALL=ja_JP.UTF-8 /usr/lib/wine/wine64 "$menu_show" "$(wpath "$game")_set
 alone=$work/alone
 mkdir -p "$alone" && cp "$exe" "$(dirname "$exe")/Pelladrover.exe" "$alone/"
 rm -f "$game"_setup.exe
-msg=$(/usr/lib/wine/wine64 "$alone/varnok-pack.exe" "$(wpath "$game")" 2>&1); rc=$?
+msg=$("$wine" "$alone/varnok-pack.exe" "$(wpath "$game")" 2>&1); rc=$?
 [ $rc = 1 ] && grep -q "UnInst.exe' is not beside varnok-pack" <<<"$msg" || fail "no uninstaller: $rc $msg"
 [ -e "$game"_setup.exe ] && fail "no uninstaller: installer written"
 

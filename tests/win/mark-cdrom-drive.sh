@@ -7,6 +7,6 @@ folder=$1
 prefix=${WINEPREFIX:-${VARNOK_WINEPREFIX:-$HOME/.wine-varnok}}
 export WINEPREFIX="$prefix" WINEDEBUG=-all
 mkdir -p "$folder"
-/usr/lib/wine/wine64 reg add 'HKLM\Software\Wine\Drives' /v 'q:' /d cdrom /f >/dev/null
+"${WINE:-/usr/lib/wine/wine64}" reg add 'HKLM\Software\Wine\Drives' /v 'q:' /d cdrom /f >/dev/null
 ln -sfn "$folder" "$prefix/dosdevices/q:"
-/usr/lib/wine/wineserver -w
+"${WINESERVER:-/usr/lib/wine/wineserver}" -w
