@@ -7,7 +7,8 @@ PACKAGES="cmake make g++ pkg-config python3 \
   mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev \
   zlib1g-dev libdeflate-dev libstb-dev googletest \
   g++-multilib lib32z1-dev libdeflate-dev:i386 qemu-user clang libclang-rt-dev \
-  wine64 xvfb xauth x11-apps imagemagick fonts-ipafont-gothic locales zip dpkg-dev"
+  wine64 xvfb xauth x11-apps imagemagick fonts-ipafont-gothic locales zip dpkg-dev \
+  osslsigncode openssl"
 
 missing=""
 for p in $PACKAGES; do
