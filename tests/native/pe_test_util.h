@@ -24,19 +24,17 @@ inline std::string PeProgram(bool plus, const std::string& assembly, uint16_t ch
     StoreU32(At(pe, kPeAt), 0x4550);
     StoreU16(At(pe, kPeAt + 4), plus ? 0x8664 : 0x14C);
     StoreU16(At(pe, kPeAt + 6), 1);
-    uint16_t optionalSize = plus ? 240 : 224;
+    const uint16_t optionalSize = plus ? 240 : 224;
     StoreU16(At(pe, kPeAt + 20), optionalSize);
     StoreU16(At(pe, kPeAt + 22), characteristics);
     StoreU16(At(pe, kOptionalAt), plus ? 0x20B : 0x10B);
-    StoreU32(At(pe, kOptionalAt + 60), kSectionAt);                   // SizeOfHeaders
-    StoreU32(At(pe, DirectoriesAt(plus) - 4), 16);                      // NumberOfRvaAndSizes
-    StoreU32(At(pe, DirectoriesAt(plus) + 16), 0x1000);                 // resources
+    StoreU32(At(pe, kOptionalAt + 60), kSectionAt);       // SizeOfHeaders
+    StoreU32(At(pe, DirectoriesAt(plus) - 4), 16);          // NumberOfRvaAndSizes
+    StoreU32(At(pe, DirectoriesAt(plus) + 16), 0x1000);     // the resources, all of the one section
     StoreU32(At(pe, DirectoriesAt(plus) + 20), 0x200);
-    unsigned char* section = At(pe, kOptionalAt + optionalSize);
-    StoreU32(section + 8, 0x200);       // VirtualSize
-    StoreU32(section + 12, 0x1000);     // VirtualAddress
-    StoreU32(section + 16, 0x200);      // SizeOfRawData
-    StoreU32(section + 20, kSectionAt); // PointerToRawData
+    const uint32_t section[] = {0x200, 0x1000, 0x200, kSectionAt};  // VirtualSize, RVA, raw size and offset
+    for (size_t i = 0; i < 4; ++i)
+        StoreU32(At(pe, kOptionalAt + optionalSize + 8 + 4 * i), section[i]);
     // Type 24, name 1, language 0x411, each directory of one id entry.
     std::string manifest = "<assembly>\n  <assemblyIdentity type=\"win32\" name=\"" + assembly + "\"/>\n</assembly>";
     const uint32_t entries[][2] = {{24, 0x80000018}, {1, 0x80000030}, {0x411, 0x48}};
