@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
