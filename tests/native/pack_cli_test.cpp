@@ -43,11 +43,7 @@ protected:
         WriteFile(game / "data/empty", "");
     }
     std::string Q(const std::filesystem::path& p) const { return "'" + p.string() + "'"; }
-    // A PE program whose manifest names `assembly`, written as `name`.
-    std::filesystem::path WritePe(const std::string& assembly, const std::string& name) const {
-        WriteFile(dir / name, PeProgram(false, assembly));
-        return dir / name;
-    }
+
     TempDir dir;
     std::filesystem::path game = dir / "game";
 };
@@ -111,8 +107,10 @@ TEST_F(PackCliTest, InstallerIsStubArchivePaddingAndTrailer) {
 // What --stub and --uninstaller accept is told by the program's headers and
 // manifest, not by its name.
 TEST_F(PackCliTest, RefusesAStubOrUninstallerThatIsNotOne) {
-    ASSERT_EQ(RunPackTool("pack --no-uninstaller --stub " + Q(WritePe("Pelladrover.exe", "stub.exe")) + " -o " +
-                          Q(dir / "setup.exe") + " " + Q(game)).exit, 0);
+    WriteFile(dir / "stub.exe", PeProgram(false, "Pelladrover.exe"));
+    WriteFile(dir / "UnInst.exe", PeProgram(false, "UnInst.exe"));
+    WriteFile(dir / "other.exe", PeProgram(false, "Other.exe"));
+    ASSERT_EQ(RunPackTool("pack --stub " + Q(dir / "stub.exe") + " -o " + Q(dir / "setup.exe") + " " + Q(game)).exit, 0);
     WriteFile(dir / "text.exe", "MZ is how this text begins");
     WriteFile(dir / "linux.exe", "\x7F" "ELF\x02\x01\x01");
     WriteFile(dir / "picture.exe", "\x89PNG\r\n\x1A\n");
@@ -124,8 +122,8 @@ TEST_F(PackCliTest, RefusesAStubOrUninstallerThatIsNotOne) {
         {"--stub " + Q(dir / "text.exe"), "not a Windows program (no PE headers)"},
         {"--stub " + Q(dir / "linux.exe"), "it is a Linux program"},
         {"--stub " + Q(dir / "picture.exe"), "not a Windows program"},
-        {"--stub " + Q(WritePe("UnInst.exe", "Pelladrover.exe")), "is the uninstaller UnInst.exe, not the installer"},
-        {"--stub " + Q(WritePe("Other.exe", "other.exe")), "manifest does not name the assembly Pelladrover.exe"},
+        {"--stub " + Q(dir / "UnInst.exe"), "is the uninstaller UnInst.exe, not the installer"},
+        {"--stub " + Q(dir / "other.exe"), "manifest does not name the assembly Pelladrover.exe"},
         {"--stub " + Q(dir / "setup.exe"), "already carries a game"},
         {"--uninstaller " + Q(dir / "text.exe"), "is not an uninstaller: it is not a Windows program"},
         {"--uninstaller " + Q(dir / "library.exe"), "a Windows library, not a program"},
