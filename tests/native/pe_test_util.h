@@ -16,37 +16,27 @@ constexpr size_t kPeAt = 0x40, kOptionalAt = kPeAt + 24, kSectionAt = 0x200, kIm
 
 inline size_t DirectoriesAt(bool plus) { return kOptionalAt + (plus ? 112 : 96); }
 
-// A PE32 (or PE32+) program of 0x400 bytes whose manifest names `assembly`.
-inline std::string PeProgram(bool plus, const std::string& assembly, uint16_t characteristics = 0x0102) {
-    std::string pe(kImageEnd, '\0');
-    pe[0] = 'M', pe[1] = 'Z';
-    StoreU32(At(pe, 0x3C), kPeAt);
-    StoreU32(At(pe, kPeAt), 0x4550);
-    StoreU16(At(pe, kPeAt + 4), plus ? 0x8664 : 0x14C);
-    StoreU16(At(pe, kPeAt + 6), 1);
-    const uint16_t optionalSize = plus ? 240 : 224;
-    StoreU16(At(pe, kPeAt + 20), optionalSize);
-    StoreU16(At(pe, kPeAt + 22), characteristics);
-    StoreU16(At(pe, kOptionalAt), plus ? 0x20B : 0x10B);
-    StoreU32(At(pe, kOptionalAt + 60), kSectionAt);       // SizeOfHeaders
-    StoreU32(At(pe, DirectoriesAt(plus) - 4), 16);          // NumberOfRvaAndSizes
-    StoreU32(At(pe, DirectoriesAt(plus) + 16), 0x1000);     // the resources, all of the one section
-    StoreU32(At(pe, DirectoriesAt(plus) + 20), 0x200);
-    const uint32_t section[] = {0x200, 0x1000, 0x200, kSectionAt};  // VirtualSize, RVA, raw size and offset
-    for (size_t i = 0; i < 4; ++i)
-        StoreU32(At(pe, kOptionalAt + optionalSize + 8 + 4 * i), section[i]);
-    // Type 24, name 1, language 0x411, each directory of one id entry.
-    std::string manifest = "<assembly>\n  <assemblyIdentity type=\"win32\" name=\"" + assembly + "\"/>\n</assembly>";
-    const uint32_t entries[][2] = {{24, 0x80000018}, {1, 0x80000030}, {0x411, 0x48}};
-    for (size_t level = 0; level < 3; ++level) {
-        StoreU16(At(pe, kSectionAt + 0x18 * level + 14), 1);
-        StoreU32(At(pe, kSectionAt + 0x18 * level + 16), entries[level][0]);
-        StoreU32(At(pe, kSectionAt + 0x18 * level + 20), entries[level][1]);
-    }
-    StoreU32(At(pe, kSectionAt + 0x48), 0x1058);
-    StoreU32(At(pe, kSectionAt + 0x4C), static_cast<uint32_t>(manifest.size()));
-    pe.replace(kSectionAt + 0x58, manifest.size(), manifest);
-    return pe;
+// A PE32 (or PE32+) program of 0x400 bytes whose manifest names
+// `assembly`: headers, and one section of resources (type 24, name 1,
+// language 0x411, each directory of one entry) holding the manifest.
+inline std::string PeProgram(bool plus, const std::string& assembly, uint32_t characteristics = 0x0102) {
+    std::string pe(kImageEnd, '\0'), manifest = "<assembly>\n  <assemblyIdentity name=\"" + assembly + "\"/>\n</assembly>";
+    const size_t d = DirectoriesAt(plus), s = kOptionalAt + (plus ? 240 : 224), r = kSectionAt;
+    const struct {
+        size_t at;
+        uint32_t value;
+    } fields[] = {
+        {0, 'M' | 'Z' << 8}, {0x3C, kPeAt}, {kPeAt, 0x4550}, {kPeAt + 4, (plus ? 0x8664u : 0x14Cu) | 1u << 16},
+        {kPeAt + 20, (plus ? 240u : 224u) | characteristics << 16}, {kOptionalAt, plus ? 0x20Bu : 0x10Bu},
+        {kOptionalAt + 60, kSectionAt}, {d - 4, 16}, {d + 16, 0x1000}, {d + 20, 0x200},  // the resources
+        {s + 8, 0x200}, {s + 12, 0x1000}, {s + 16, 0x200}, {s + 20, kSectionAt},          // the one section
+        {r + 12, 1u << 16}, {r + 16, 24}, {r + 20, 0x80000018}, {r + 0x24, 1u << 16}, {r + 0x28, 1},
+        {r + 0x2C, 0x80000030}, {r + 0x3C, 1u << 16}, {r + 0x40, 0x411}, {r + 0x44, 0x48}, {r + 0x48, 0x1058},
+        {r + 0x4C, static_cast<uint32_t>(manifest.size())},
+    };
+    for (const auto& f : fields)
+        StoreU32(At(pe, f.at), f.value);
+    return pe.replace(r + 0x58, manifest.size(), manifest);
 }
 
 // `file` (a PeProgram with whatever follows it) padded to 8 bytes and
