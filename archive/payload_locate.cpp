@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "archive/pe_file.h"
 #include "archive/stdio_file.h"
 #include "shell/mbtext.h"
 
@@ -43,9 +44,13 @@ OpenedArchive OpenAppendedArchiveFile(FILE* opened) {
         return Refuse(ArchiveStatus::CannotOpen);
     if (length > INT32_MAX)
         return Refuse(ArchiveStatus::SizeTooLarge);
-    if (length < 4)
+    PeHeaders pe;
+    bool program = ReadPeHeaders(file.get(), length, pe);
+    int64_t table = program ? CertificateTableStart(file.get(), length, pe) : -1;
+    int64_t end = table >= 0 ? table : length;
+    if (end < 4)
         return Refuse(ArchiveStatus::BadTrailer);
-    int64_t trailerOffset = length - 4;
+    int64_t trailerOffset = end - 4;
     unsigned char trailer[4];
     if (!SeekFile(file.get(), trailerOffset, SEEK_SET) || std::fread(trailer, 1, 4, file.get()) != 4)
         return Refuse(ArchiveStatus::CannotOpen);
@@ -54,7 +59,14 @@ OpenedArchive OpenAppendedArchiveFile(FILE* opened) {
         return Refuse(ArchiveStatus::BadTrailer);
     if (!SeekFile(file.get(), start, SEEK_SET))
         return Refuse(ArchiveStatus::CannotOpen);
-    return OpenedArchive{file.release(), static_cast<int32_t>(trailerOffset - start), ArchiveStatus::Ok};
+    OpenedArchive result{nullptr, static_cast<int32_t>(trailerOffset - start), ArchiveStatus::Ok, table >= 0};
+    ArchiveEntry first;
+    result.carried = start >= (program ? pe.imageEnd : 0) && ReadArchiveEntry(file.get(), first) == ArchiveStatus::Ok &&
+                     TellFile(file.get()) <= trailerOffset;
+    if (!SeekFile(file.get(), start, SEEK_SET))
+        return Refuse(ArchiveStatus::CannotOpen);
+    result.file = file.release();
+    return result;
 }
 
 OpenedArchive OpenPayloadArchiveFor(const char* programPath) {
@@ -67,8 +79,12 @@ OpenedArchive OpenPayloadArchiveFor(const char* programPath) {
     }
     std::string plain(programPath, folderEnd);
     plain += "instdat.arc";
+    OpenedArchive own = OpenAppendedArchive(programPath);
+    if (own.carried)
+        return own;
     OpenedArchive archive = OpenPlainArchive(plain.c_str());
-    if (archive.status != ArchiveStatus::CannotOpen)
-        return archive;
-    return OpenAppendedArchive(programPath);
+    if (archive.status == ArchiveStatus::CannotOpen)
+        return own;
+    UniqueFile unused(own.file);
+    return archive;
 }

@@ -11,6 +11,9 @@ namespace {
 // End marker plus the two zero bytes a writer puts after it.
 constexpr int64_t kEndBytes = 4;
 constexpr int64_t kTrailerBytes = 4;
+// An installer's length is a multiple of this, so that a signer appends its
+// certificate table right after the trailer, with no padding of its own.
+constexpr int64_t kInstallerAlignment = 8;
 
 }  // namespace
 
@@ -29,7 +32,9 @@ bool PayloadWriter::Put(const void* data, size_t n) {
 // Whether `moreBytes` still leave room for the end of the archive (and the
 // trailer of an installer) below 2 GiB.
 bool PayloadWriter::Fits(int64_t moreBytes) {
-    int64_t end = start_ + written_ + moreBytes + kEndBytes + (start_ > 0 ? kTrailerBytes : 0);
+    int64_t end = start_ + written_ + moreBytes + kEndBytes;
+    if (start_ > 0)
+        end = (end + kTrailerBytes + kInstallerAlignment - 1) / kInstallerAlignment * kInstallerAlignment;
     return end <= INT32_MAX || Refuse(ArchiveStatus::SizeTooLarge);
 }
 
@@ -98,8 +103,13 @@ bool PayloadWriter::EndFile() {
 }
 
 bool PayloadWriter::Finish() {
-    const unsigned char end[kEndBytes] = {};
-    return Put(end, sizeof end);
+    int64_t padding = 0;
+    if (start_ > 0) {
+        int64_t unpadded = start_ + written_ + kEndBytes + kTrailerBytes;
+        padding = (kInstallerAlignment - unpadded % kInstallerAlignment) % kInstallerAlignment;
+    }
+    const unsigned char end[kEndBytes + kInstallerAlignment] = {};
+    return Put(end, static_cast<size_t>(kEndBytes + padding));
 }
 
 std::string CompressZlib(std::string_view data, int level) {

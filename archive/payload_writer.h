@@ -28,7 +28,9 @@ public:
     bool BeginFile(std::string_view name, int32_t size, uint64_t fileTime);
     bool AppendFileData(std::string_view piece);
     bool EndFile();
-    // End marker and the two zero bytes after it.
+    // End marker and the two zero bytes after it; for an installer, up to 7
+    // more zero bytes, so that the file with its trailer is a multiple of 8
+    // bytes long (the reader never reads what lies before the trailer).
     bool Finish();
     int64_t BytesWritten() const { return written_; }
     // NameTooLong, NameNotTerminated (empty or holding a NUL), UnsafeName,

@@ -9,7 +9,7 @@ PACKAGES="cmake make g++ pkg-config python3 \
   zlib1g-dev libdeflate-dev libstb-dev googletest \
   g++-multilib lib32z1-dev libdeflate-dev:i386 qemu-user clang libclang-rt-dev \
   wine64 fonts-wine xvfb xauth x11-apps imagemagick fonts-ipafont-gothic locales zip dpkg-dev \
-  debootstrap qemu-system-x86 cpio"
+  debootstrap qemu-system-x86 cpio osslsigncode openssl"
 
 missing=""
 for p in $PACKAGES; do

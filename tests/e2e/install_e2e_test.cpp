@@ -311,6 +311,7 @@ TEST(WholeInstall, EachStopShowsItsMessagesAndKeepsTheMenu) {
     DeleteFileA(file.c_str());
 }
 
+// plain/setup.exe is a signed installer behind a signed stub (make-install-games.sh).
 TEST(WholeInstall, OnlyATitleIntoAJapaneseFolderWithoutDesktopLink) {
     // C:\ゲーム\表示 フォルダ: 表 ends in the byte 0x5C.
     const std::string parent = "C:\\\x83\x51\x81\x5b\x83\x80";

@@ -5,7 +5,7 @@
 #          where it was opened), [ini] and [reg] with placeholders,
 #          Japanese and nested names
 # plain    only a title: no group, no readme, INI_FILE and REG_GLOBAL "-",
-#          [ini] and [reg] lines that must not be written
+#          [ini] and [reg] lines that must not be written; signed
 # bigfile  a payload larger than the small drive it is installed on
 # With WINEPREFIX set and root rights, a 1 MiB tmpfs is mounted under
 # OUTDIR/smalldisk and mapped as the Wine drive T: (see unmount-small-disk.sh).
@@ -82,7 +82,11 @@ ENV
 cp "$here/../../demo/game/insttscr.rct" "$game/insttscr.rct"
 head -c 30000 /dev/urandom > "$game/plain.exe"
 head -c 10000 /dev/urandom > "$game/UnInst.exe"
-"$pack" pack --stub "$stub" -o "$out/plain/setup.exe" "$game" >/dev/null
+# Behind a signed stub, and signed again after pack, as a publisher signs.
+sign="sh $here/sign-program.sh"
+$sign "$stub" "$out/signed-stub/Pelladrover.exe" "$out/certificate"
+"$pack" pack --stub "$out/signed-stub/Pelladrover.exe" -o "$out/plain/unsigned.exe" "$game" | grep -q "was left out"
+$sign "$out/plain/unsigned.exe" "$out/plain/setup.exe" "$out/certificate"
 
 game=$out/bigfile/game
 mkdir -p "$game"

@@ -53,11 +53,19 @@ for name in no-settings open-reg backslash-title; do cp "$stub" "$(case_dir $nam
 $damage setup "$out/no-settings/instdat.arc" 'insttscr.rct=RCT' 'readme.txt=readme'
 $damage setup "$out/open-reg/instdat.arc" 'install.env=TITLEBAR\tE2E_OPEN_REG\r\n[reg]\r\n"a"="b"\r\n' 'insttscr.rct=RCT'
 $damage setup "$out/backslash-title/instdat.arc" 'install.env=TITLEBAR\tE2E\\SLASH\r\n' 'insttscr.rct=RCT'
-# instdat.arc beside the program wins over the appended archive, whatever the program is called.
+# An installer reads the archive it carries, whatever it is called and
+# whatever instdat.arc lies beside it; only a bare stub reads instdat.arc.
 cp "$out/game.exe" "$(case_dir renamed-damaged-arc)/Renamed Setup.exe"
 cp "$out/damaged.arc" "$out/renamed-damaged-arc/instdat.arc"
 cp "$out/damaged.exe" "$(case_dir renamed-sound-arc)/other.exe"
 cp "$out/game.arc" "$out/renamed-sound-arc/instdat.arc"
+cp "$stub" "$(case_dir disc)/other.exe"
+cp "$out/game.arc" "$out/disc/instdat.arc"
+# Signed after pack, and a signed stub beside instdat.arc.
+sign="sh $here/sign-program.sh"
+$sign "$out/game.exe" "$(case_dir signed)/setup.exe" "$out/certificate"
+$sign "$stub" "$(case_dir signed-disc)/setup.exe" "$out/certificate"
+cp "$out/game.arc" "$out/signed-disc/instdat.arc"
 # An instdat.arc in the current folder only is not the program's.
 cp "$out/damaged.arc" "$(case_dir current-folder)/instdat.arc"
 

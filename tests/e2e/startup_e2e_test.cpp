@@ -49,8 +49,11 @@ INSTANTIATE_TEST_SUITE_P(
     Installer, NormalEndTest,
     // normal/setup.exe in its own folder is the launcher tests' basic case.
     ::testing::Values(
-        StartCase{"RenamedWithSoundInstdatBesideDamagedAppended", "renamed-sound-arc/other.exe", nullptr},
-        StartCase{"DamagedInstdatOnlyInTheCurrentFolder", "normal/setup.exe", "current-folder"}),
+        StartCase{"RenamedWithDamagedInstdatBesideSoundAppended", "renamed-damaged-arc/Renamed Setup.exe", nullptr},
+        StartCase{"DamagedInstdatOnlyInTheCurrentFolder", "normal/setup.exe", "current-folder"},
+        StartCase{"BareStubWithInstdatBeside", "disc/other.exe", nullptr},
+        StartCase{"SignedAfterPack", "signed/setup.exe", nullptr},
+        StartCase{"SignedBareStubWithInstdatBeside", "signed-disc/setup.exe", nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class ReadFailureTest : public ::testing::TestWithParam<StartCase> {};
@@ -84,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"NoArchive", "missing/setup.exe", nullptr},
                       StartCase{"NameWithParentLevel", "unsafe-parent/setup.exe", nullptr},
                       StartCase{"RootedName", "unsafe-rooted/setup.exe", nullptr},
-                      StartCase{"RenamedWithDamagedInstdatBesideSoundAppended", "renamed-damaged-arc/Renamed Setup.exe",
+                      StartCase{"RenamedWithSoundInstdatBesideDamagedAppended", "renamed-sound-arc/other.exe",
                                 nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 

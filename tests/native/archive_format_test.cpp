@@ -3,6 +3,7 @@
 
 #include "archive/payload_locate.h"
 #include "tests/native/archive_test_util.h"
+#include "tests/native/pe_test_util.h"
 
 using namespace testutil;
 
@@ -102,6 +103,11 @@ protected:
         StoreU32(reinterpret_cast<unsigned char*>(trailer.data()), static_cast<uint32_t>(stub.size()));
         return stub + archive + between + trailer;
     }
+    // Zero bytes before the trailer that make Installer(stub) `extra` bytes
+    // longer than a multiple of 8.
+    std::string Padding(const std::string& stub, size_t extra) const {
+        return std::string((16 - (stub.size() + archive.size() + 4) % 8 + extra) % 8, '\0');
+    }
     static std::string FirstFile(OpenedArchive& opened) {
         UniqueFile f(opened.file);
         RecordingCallback cb;
@@ -138,20 +144,79 @@ TEST_F(LocateTest, BadTrailersAreRefused) {
     EXPECT_EQ(OpenAppendedArchive((dir / "missing.exe").c_str()).status, ArchiveStatus::CannotOpen);
 }
 
-TEST_F(LocateTest, InstdatBesideTheProgramWinsOverTheAppendedArchive) {
+// Where the archive of a program file ends: before a signer's certificate
+// table only when the headers name one that ends at the file's end.
+TEST_F(LocateTest, TailsOfSignedAndUnsignedPrograms) {
+    struct Case {
+        const char* what;
+        std::string file;
+        ArchiveStatus status;
+        bool signature, carried;
+        size_t payload;  // archive bytes up to the trailer, when carried
+    };
+    std::string pe32 = PeProgram(false, "Pelladrover.exe"), pe64 = PeProgram(true, "Pelladrover.exe");
+    std::string pad = Padding(pe32, 0), unpadded = Padding(pe32, 1);
+    std::string shortTable = Signed(Installer(pe32, pad), false);
+    shortTable.pop_back();  // a table that ends a byte after the one named
+    StoreU32(At(shortTable, DirectoriesAt(false) + 36), 14);
+    const size_t n = archive.size();
+    for (const Case& c : {
+             Case{"unsigned PE32", Installer(pe32), ArchiveStatus::Ok, false, true, n},
+             Case{"unsigned PE32+", Installer(pe64), ArchiveStatus::Ok, false, true, n},
+             Case{"padded", Installer(pe32, pad), ArchiveStatus::Ok, false, true, n + pad.size()},
+             Case{"signed PE32", Signed(Installer(pe32, pad), false), ArchiveStatus::Ok, true, true, n + pad.size()},
+             Case{"signed PE32+", Signed(Installer(pe64, pad), true), ArchiveStatus::Ok, true, true, n + pad.size()},
+             // The signer's own padding hides the trailer.
+             Case{"signed, unpadded", Signed(Installer(pe32, unpadded), false), ArchiveStatus::Ok, true, false, 0},
+             Case{"not a certificate", Signed(Installer(pe32, pad), false, 0x0300), ArchiveStatus::BadTrailer, false,
+                  false, 0},
+             Case{"table short of the end", shortTable, ArchiveStatus::BadTrailer, false, false, 0},
+             Case{"headers only in the tail", Installer("MZ" + pe32.substr(2, 0x3A), pe32.substr(0x40, 0x200)),
+                  ArchiveStatus::Ok, false, true, n + 0x200},
+         }) {
+        WriteFile(dir / "setup.exe", c.file);
+        OpenedArchive opened = OpenAppendedArchive((dir / "setup.exe").c_str());
+        UniqueFile owner(c.carried ? nullptr : opened.file);
+        ASSERT_EQ(opened.status, c.status) << c.what;
+        EXPECT_EQ(opened.signature, c.signature) << c.what;
+        EXPECT_EQ(opened.carried, c.carried) << c.what;
+        if (c.carried) {
+            EXPECT_EQ(opened.payloadLength, static_cast<int32_t>(c.payload)) << c.what;
+            EXPECT_EQ(FirstFile(opened), "from the archive") << c.what;
+        }
+    }
+}
+
+// instdat.arc serves a program that carries no archive (a disc's layout),
+// never one that does (a file planted beside a downloaded installer).
+TEST_F(LocateTest, InstdatServesOnlyAProgramWithoutAnArchive) {
     // The program is named 表.exe (0x95 0x5C): the second byte of its first
     // character must not be taken for the end of the folder part.
     std::string program = (dir / "sub" / "\x95\x5C.exe").string();
-    WriteFile(program, Installer("MZ"));
-    OpenedArchive appended = OpenPayloadArchiveFor(program.c_str());
-    ASSERT_EQ(appended.status, ArchiveStatus::Ok);
-    EXPECT_EQ(FirstFile(appended), "from the archive");
-
-    WriteFile(dir / "sub" / "instdat.arc", ArchiveBuilder().File("install.env", "from instdat").Bytes());
+    std::string stub = PeProgram(false, "Pelladrover.exe");
+    StoreU32(At(stub, kImageEnd - 4), 0x100);  // a bare stub's last bytes, pointing into its image
     WriteFile(dir / "instdat.arc", ArchiveBuilder().File("install.env", "wrong folder").Bytes());
-    OpenedArchive plain = OpenPayloadArchiveFor(program.c_str());
-    ASSERT_EQ(plain.status, ArchiveStatus::Ok);
-    EXPECT_EQ(FirstFile(plain), "from instdat");
+    struct Case {
+        const char* what;
+        std::string program;
+        bool instdat;
+        const char* expected;  // install.env's text
+    } cases[] = {
+        {"installer and a planted instdat.arc", Installer(stub), true, "from the archive"},
+        {"signed installer and instdat.arc", Signed(Installer(stub, Padding(stub, 0)), false), true,
+         "from the archive"},
+        {"bare stub and instdat.arc", stub, true, "from instdat"},
+        {"signed bare stub and instdat.arc", Signed(stub, false), true, "from instdat"},
+    };
+    for (const Case& c : cases) {
+        WriteFile(program, c.program);
+        std::filesystem::remove(dir / "sub" / "instdat.arc");
+        if (c.instdat)
+            WriteFile(dir / "sub" / "instdat.arc", ArchiveBuilder().File("install.env", "from instdat").Bytes());
+        OpenedArchive opened = OpenPayloadArchiveFor(program.c_str());
+        ASSERT_EQ(opened.status, ArchiveStatus::Ok) << c.what;
+        EXPECT_EQ(FirstFile(opened), c.expected) << c.what;
+    }
 }
 
 TEST(PayloadWriter, RefusesWhatTheReaderWouldRefuse) {
@@ -172,9 +237,10 @@ TEST(PayloadWriter, KeepsTheWholeFileBelowTwoGigabytes) {
     UniqueFile f(std::tmpfile());
     std::string stream = CompressZlib("abc");
     // An installer whose image ends just before the limit: the entry, the
-    // end marker with its two zero bytes and the trailer must all fit.
+    // end marker with its two zero bytes, the trailer and the padding to a
+    // multiple of 8 must all fit.
     int64_t entry = 2 + 2 + 8 + 8 + static_cast<int64_t>(stream.size());
-    int64_t exact = int64_t{INT32_MAX} - entry - 4 - 4;
+    int64_t exact = (int64_t{1} << 31) - 8 - entry - 4 - 4;
     PayloadWriter fits(f.get(), exact);
     EXPECT_TRUE(fits.AddFile("a", 3, 0, stream));
     PayloadWriter over(f.get(), exact + 1);

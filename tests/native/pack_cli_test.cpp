@@ -8,6 +8,7 @@
 
 #include "archive/filetime.h"
 #include "tests/native/archive_test_util.h"
+#include "tests/native/pe_test_util.h"
 
 using namespace testutil;
 
@@ -42,6 +43,7 @@ protected:
         WriteFile(game / "data/empty", "");
     }
     std::string Q(const std::filesystem::path& p) const { return "'" + p.string() + "'"; }
+
     TempDir dir;
     std::filesystem::path game = dir / "game";
 };
@@ -75,17 +77,64 @@ TEST_F(PackCliTest, PackListVerifyExtractRoundTrip) {
     EXPECT_EQ(st.st_mtim.tv_sec, 1234567890);
 }
 
-TEST_F(PackCliTest, InstallerIsStubArchiveAndTrailer) {
-    WriteFile(dir / "stub.exe", "MZ stub program");
+TEST_F(PackCliTest, InstallerIsStubArchivePaddingAndTrailer) {
+    std::string stub = PeProgram(false, "Pelladrover.exe");
+    WriteFile(dir / "stub.exe", stub);
     Result pack = RunPackTool("pack --stub " + Q(dir / "stub.exe") + " --output=" + Q(dir / "setup.exe") + " " + Q(game));
     ASSERT_EQ(pack.exit, 0) << pack.output;
     std::string installer = ReadFile(dir / "setup.exe");
-    ASSERT_EQ(installer.substr(0, 15), "MZ stub program");
-    EXPECT_EQ(LoadU32(reinterpret_cast<const unsigned char*>(installer.data()) + installer.size() - 4), 15u);
+    ASSERT_EQ(installer.substr(0, stub.size()), stub);
+    EXPECT_EQ(installer.size() % 8, 0u);
+    EXPECT_EQ(LoadU32(reinterpret_cast<const unsigned char*>(installer.data()) + installer.size() - 4), stub.size());
     EXPECT_EQ(installer.substr(installer.size() - 8, 4), std::string(4, '\0'));  // end marker, two zero bytes
-    EXPECT_EQ(installer.substr(15 + 2, 12), std::string("install.env\0", 12));   // set-up files first
+    EXPECT_EQ(installer.substr(stub.size() + 2, 12), std::string("install.env\0", 12));  // set-up files first
     Result verify = RunPackTool("verify " + Q(dir / "setup.exe"));
     EXPECT_EQ(verify.exit, 0) << verify.output;
+    EXPECT_TRUE(Contains(verify.output, "not signed")) << verify.output;
+
+    // A signed stub loses its signature; the signed installer reads as signed.
+    WriteFile(dir / "signed.exe", Signed(stub, false));
+    pack = RunPackTool("pack --stub " + Q(dir / "signed.exe") + " -o " + Q(dir / "setup2.exe") + " " + Q(game));
+    ASSERT_EQ(pack.exit, 0) << pack.output;
+    EXPECT_TRUE(Contains(pack.output, "signature (16 bytes) was left out")) << pack.output;
+    EXPECT_EQ(ReadFile(dir / "setup2.exe"), installer);
+    WriteFile(dir / "setup3.exe", Signed(installer, false));
+    verify = RunPackTool("verify " + Q(dir / "setup3.exe"));
+    EXPECT_EQ(verify.exit, 0) << verify.output;
+    EXPECT_TRUE(Contains(verify.output, "signed: carries a signature")) << verify.output;
+}
+
+// What --stub and --uninstaller accept is told by the program's headers and
+// manifest, not by its name.
+TEST_F(PackCliTest, RefusesAStubOrUninstallerThatIsNotOne) {
+    WriteFile(dir / "stub.exe", PeProgram(false, "Pelladrover.exe"));
+    WriteFile(dir / "UnInst.exe", PeProgram(false, "UnInst.exe"));
+    WriteFile(dir / "other.exe", PeProgram(false, "Other.exe"));
+    ASSERT_EQ(RunPackTool("pack --stub " + Q(dir / "stub.exe") + " -o " + Q(dir / "setup.exe") + " " + Q(game)).exit, 0);
+    WriteFile(dir / "text.exe", "MZ is how this text begins");
+    WriteFile(dir / "linux.exe", "\x7F" "ELF\x02\x01\x01");
+    WriteFile(dir / "picture.exe", "\x89PNG\r\n\x1A\n");
+    WriteFile(dir / "library.exe", PeProgram(true, "Other.dll", 0x2102));
+    const struct {
+        std::string options;
+        const char* message;
+    } cases[] = {
+        {"--stub " + Q(dir / "text.exe"), "not a Windows program (no PE headers)"},
+        {"--stub " + Q(dir / "linux.exe"), "it is a Linux program"},
+        {"--stub " + Q(dir / "picture.exe"), "not a Windows program"},
+        {"--stub " + Q(dir / "UnInst.exe"), "is the uninstaller UnInst.exe, not the installer"},
+        {"--stub " + Q(dir / "other.exe"), "manifest does not name the assembly Pelladrover.exe"},
+        {"--stub " + Q(dir / "setup.exe"), "already carries a game"},
+        {"--uninstaller " + Q(dir / "text.exe"), "is not an uninstaller: it is not a Windows program"},
+        {"--uninstaller " + Q(dir / "library.exe"), "a Windows library, not a program"},
+        {"--uninstaller " + Q(dir / "stub.exe"), "is the installer Pelladrover.exe, not an uninstaller"},
+    };
+    for (const auto& c : cases) {
+        Result pack = RunPackTool("pack " + c.options + " -o " + Q(dir / "out.exe") + " " + Q(game));
+        EXPECT_EQ(pack.exit, 1) << c.options << "\n" << pack.output;
+        EXPECT_TRUE(Contains(pack.output, c.message)) << c.options << "\n" << pack.output;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out.exe")) << c.options;
+    }
 }
 
 TEST_F(PackCliTest, OutputIsDeterministicWhateverTheThreads) {
@@ -162,18 +211,19 @@ TEST_F(PackCliTest, VerifyAndExtractRefuseHostileArchives) {
 // Our UnInst.exe joins the top-level files, after the set-up files, when the
 // game has none: from beside the stub, or as named; never over the game's own.
 TEST_F(PackCliTest, AddsTheUninstallerWhenTheGameHasNone) {
-    WriteFile(dir / "build/stub.exe", "MZ stub");
-    WriteFile(dir / "build/UnInst.exe", "MZ ours");
-    WriteFile(dir / "other.exe", "MZ named");
+    const std::string ours = PeProgram(false, "UnInst.exe"), named = PeProgram(true, "Tool.exe");
+    WriteFile(dir / "build/stub.exe", PeProgram(false, "Pelladrover.exe"));
+    WriteFile(dir / "build/UnInst.exe", ours);
+    WriteFile(dir / "other.exe", named);
     const struct {
         const char* name;
         std::string options;
         const char* gameOwn;  // written into the game first, or nullptr
         int exit;
-        const char* packed;   // UnInst.exe's content in the archive, nullptr for none
+        const std::string* packed;  // UnInst.exe's content in the archive, nullptr for none
     } cases[] = {
-        {"beside the stub", "--stub " + Q(dir / "build/stub.exe"), nullptr, 0, "MZ ours"},
-        {"named, without a stub", "--uninstaller " + Q(dir / "other.exe"), nullptr, 0, "MZ named"},
+        {"beside the stub", "--stub " + Q(dir / "build/stub.exe"), nullptr, 0, &ours},
+        {"named, without a stub", "--uninstaller " + Q(dir / "other.exe"), nullptr, 0, &named},
         {"left out", "--no-uninstaller --stub " + Q(dir / "build/stub.exe"), nullptr, 0, nullptr},
         {"the game's own wins", "--stub " + Q(dir / "build/stub.exe"), "uninst.exe", 0, nullptr},
         {"named but missing", "--uninstaller " + Q(dir / "none.exe"), nullptr, 1, nullptr},
@@ -198,7 +248,7 @@ TEST_F(PackCliTest, AddsTheUninstallerWhenTheGameHasNone) {
             EXPECT_LT(readme, ours) << list;
             EXPECT_LT(ours, data) << list;
             ASSERT_EQ(RunPackTool("extract " + Q(dir / "setup.bin") + " " + Q(dir / "out")).exit, 0);
-            EXPECT_EQ(ReadFile(dir / "out/UnInst.exe"), c.packed) << c.name;
+            EXPECT_EQ(ReadFile(dir / "out/UnInst.exe"), *c.packed) << c.name;
         }
         std::filesystem::remove(dir / "setup.bin");
     }

@@ -18,6 +18,7 @@
 #include "tools/varnok-pack/pack/game_folder.h"
 #include "tools/varnok-pack/host/host_files.h"
 #include "tools/varnok-pack/pack/parallel_deflate.h"
+#include "tools/varnok-pack/pack/stub_program.h"
 #include "tools/varnok-pack/commands/progress_bar.h"
 
 namespace {
@@ -27,8 +28,11 @@ constexpr char kCommand[] = "pack";
 constexpr char kHelp[] =
     "usage: varnok-pack pack [OPTIONS] GAMEDIR\n"
     "\n"
-    "Packs a game folder into an installer: the stub program unchanged, the\n"
-    "archive, and a 4-byte trailer holding the stub's length. Without --stub,\n"
+    "Packs a game folder into an installer: the stub program, the archive,\n"
+    "zero bytes up to a length that is a multiple of 8, and a 4-byte trailer\n"
+    "holding the stub's length; sign the installer after this. The stub must\n"
+    "be our Pelladrover.exe with no game of its own; a signed one goes in\n"
+    "without its signature, which could not cover the archive. Without --stub,\n"
     "writes the archive alone, to be shipped as instdat.arc beside the program.\n"
     "GAMEDIR must hold install.env and insttscr.rct at its top level. Names are\n"
     "stored in Shift-JIS; set-up files come first, then folders in pre-order.\n"
@@ -59,6 +63,7 @@ struct PackOptions {
     int level = 6;
     int jobs = 1;
     std::optional<int64_t> latestTime;
+    InstallerStub stubProgram;  // what CheckInstallerStub found in --stub
 };
 
 // -1 to go on, otherwise the exit code.
@@ -146,32 +151,6 @@ private:
     UniqueFile file_;
     bool committed_ = false;
 };
-
-bool CopyStub(const std::string& stub, FILE* out, int64_t& length) {
-    UniqueFile in(OpenPath(stub, "rb"));
-    if (!in) {
-        PrintError(kCommand, "'%s': %s", stub.c_str(), std::strerror(errno));
-        return false;
-    }
-    std::vector<char> buffer(1 << 20);
-    length = 0;
-    while (size_t n = std::fread(buffer.data(), 1, buffer.size(), in.get())) {
-        length += static_cast<int64_t>(n);
-        if (length > INT32_MAX) {
-            PrintError(kCommand, "'%s' is 2 GiB or larger; the installer could not find its archive", stub.c_str());
-            return false;
-        }
-        if (std::fwrite(buffer.data(), 1, n, out) != n) {
-            PrintError(kCommand, "cannot write the output: %s", std::strerror(errno));
-            return false;
-        }
-    }
-    if (std::ferror(in.get()) || length == 0) {
-        PrintError(kCommand, "'%s': cannot be read or is empty", stub.c_str());
-        return false;
-    }
-    return true;
-}
 
 bool ReportWriter(const PayloadWriter& writer, const GameEntry& entry) {
     if (writer.LastError() == ArchiveStatus::SizeTooLarge)
@@ -273,7 +252,7 @@ bool AddUninstaller(const PackOptions& options, std::vector<GameEntry>& entries,
         }
     }
     std::string error;
-    if (!AddTopLevelFile(path, "UnInst.exe", options.latestTime, entries, error)) {
+    if (!CheckUninstallerProgram(path, error) || !AddTopLevelFile(path, "UnInst.exe", options.latestTime, entries, error)) {
         PrintError(kCommand, "%s", error.c_str());
         return false;
     }
@@ -293,9 +272,12 @@ int BuildInstaller(const PackOptions& options, const std::vector<GameEntry>& ent
         PrintError(kCommand, "cannot create '%s': %s", options.output.c_str(), std::strerror(errno));
         return kExitFailure;
     }
-    int64_t stubLength = 0;
-    if (!options.stub.empty() && !CopyStub(options.stub, out.get(), stubLength))
+    int64_t stubLength = options.stub.empty() ? 0 : options.stubProgram.length;
+    std::string error;
+    if (stubLength > 0 && !CopyInstallerStub(options.stub, options.stubProgram, out.get(), error)) {
+        PrintError(kCommand, "%s", error.c_str());
         return kExitFailure;
+    }
     int64_t archiveBytes = 0;
     if (!WriteEntries(options, entries, out.get(), stubLength, totals, archiveBytes))
         return kExitFailure;
@@ -312,6 +294,10 @@ int BuildInstaller(const PackOptions& options, const std::vector<GameEntry>& ent
                 seconds, MegabytesPerSecond(totals.bytes, seconds));
     if (!added.empty())
         PrintText(stdout, "varnok-pack pack: added the uninstaller UnInst.exe from %s\n", added.c_str());
+    if (stubLength > 0 && options.stubProgram.removedSignature > 0)
+        PrintText(stdout, "varnok-pack pack: the stub was signed; its signature (%lld bytes) was left out, as it "
+                  "cannot cover the archive: sign the installer now\n",
+                  static_cast<long long>(options.stubProgram.removedSignature));
     return kExitOk;
 }
 
@@ -323,6 +309,10 @@ int RunPack(int argc, char** argv) {
         return exit;
     std::vector<GameEntry> entries;
     std::string error;
+    if (!options.stub.empty() && !CheckInstallerStub(options.stub, options.stubProgram, error)) {
+        PrintError(kCommand, "%s; nothing written", error.c_str());
+        return kExitFailure;
+    }
     if (!ScanGameFolder(options.gameDir, options.latestTime, entries, error)) {
         PrintError(kCommand, "%s", error.c_str());
         return kExitFailure;

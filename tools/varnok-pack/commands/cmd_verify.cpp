@@ -19,7 +19,8 @@ constexpr char kHelp[] =
     "structure (complete fields, safe names, sizes below 2 GiB, every folder's\n"
     "entry before its contents, an end marker), and that every file's stream\n"
     "passes zlib's checks, fills its compressed size and inflates to its\n"
-    "stored size. Names the first bad entry and its file offset.\n"
+    "stored size. Names the first bad entry and its file offset. For an\n"
+    "installer, says whether it carries a signature (the signing tool checks it).\n"
     "\n"
     "  -j, --jobs=N   inflate on N threads (default: the processors)\n"
     "  -h, --help     show this help\n"
@@ -66,5 +67,9 @@ int RunVerify(int argc, char** argv) {
     bar.Finish();
     PrintText(stdout, "%s: sound: %zu files, %zu folders, %lld bytes\n", path, work.size(), index.entries.size() - work.size(),
                 static_cast<long long>(bytes));
+    if (index.appended)
+        PrintText(stdout, "%s: %s\n", path,
+                  index.signature ? "signed: carries a signature (check it with osslsigncode verify or signtool verify)"
+                                  : "not signed");
     return kExitOk;
 }

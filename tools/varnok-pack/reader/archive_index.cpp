@@ -101,6 +101,7 @@ bool ReadArchiveIndex(const char* path, ArchiveIndex& index, std::string& error)
     }
     index.start = TellFile(file.get());
     index.payloadLength = opened.payloadLength;
+    index.signature = opened.signature;
     return ReadEntries(file.get(), index.start + index.payloadLength, index.entries, error);
 }
 

@@ -20,6 +20,7 @@ struct IndexedEntry {
 struct ArchiveIndex {
     std::string path;
     bool appended = false;    // found through the trailer of a program file
+    bool signature = false;   // the program file ends in a signer's certificate table
     int64_t start = 0;        // file offset of the first entry
     int64_t payloadLength = 0;
     std::vector<IndexedEntry> entries;  // in archive order, end marker excluded
