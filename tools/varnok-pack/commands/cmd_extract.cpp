@@ -26,7 +26,10 @@ constexpr char kHelp[] =
     "\n"
     "  -j, --jobs=N   inflate on N threads (default: the processors)\n"
     "  -h, --help     show this help\n"
-    "\n";
+    "\n"
+    "Exit status: 0 when every file is written, 1 when the archive is damaged\n"
+    "or a file cannot be written (the output folder is then incomplete, and\n"
+    "the file being written is removed), 2 for a wrong command line.\n";
 
 // mkdir -p: every level of `path` that is missing.
 bool MakeFolders(const std::string& path) {

@@ -23,7 +23,10 @@ constexpr char kHelp[] =
     "\n"
     "  -j, --jobs=N   inflate on N threads (default: the processors)\n"
     "  -h, --help     show this help\n"
-    "\n";
+    "\n"
+    "Exit status: 0 when sound, 1 when damaged or unusable (no install.env or\n"
+    "insttscr.rct at the top level: the installer could not start), 2 for a\n"
+    "wrong command line.\n";
 
 // Inflated data goes nowhere.
 class DiscardOutput : public ExtractCallback {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -64,6 +65,8 @@ bool ListFolder(const std::string& path, std::vector<DiskItem>& items, std::stri
         if (item.name == "." || item.name == "..")
             continue;
         std::string why;
+        struct stat own;
+        item.link = lstat(JoinPath(path, item.name).c_str(), &own) == 0 && S_ISLNK(own.st_mode);
         if (!DescribePath(JoinPath(path, item.name), item, why)) {
             error = "'" + item.name + "': " + why;
             return false;
@@ -81,6 +84,16 @@ bool ListFolder(const std::string& path, std::vector<DiskItem>& items, std::stri
 ItemKind KindOf(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 ? KindOfMode(st.st_mode) : ItemKind::Missing;
+}
+
+bool ResolvedPath(const std::string& path, std::string& resolved, std::string& error) {
+    std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr), &std::free);
+    if (!real) {
+        error = std::strerror(errno);
+        return false;
+    }
+    resolved = real.get();
+    return true;
 }
 
 bool MakeFolder(const std::string& path, std::string& error) {

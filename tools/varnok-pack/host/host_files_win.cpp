@@ -134,7 +134,8 @@ bool ListFolder(const std::string& path, std::vector<DiskItem>& items, std::stri
         item.kind = KindOfAttributes(found.dwFileAttributes);
         item.size = static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
         SetItemTime(item, found.ftLastWriteTime);
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        item.link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (item.link &&
             !FollowLink(WidePath(JoinPath(path, item.name)), item)) {
             error = "'" + item.name + "': " + SystemMessage(GetLastError());
             return false;
@@ -158,6 +159,25 @@ bool DescribePath(const std::string& path, DiskItem& item, std::string& error) {
 ItemKind KindOf(const std::string& path) {
     DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     return attributes == INVALID_FILE_ATTRIBUTES ? ItemKind::Missing : KindOfAttributes(attributes);
+}
+
+bool ResolvedPath(const std::string& path, std::string& resolved, std::string& error) {
+    UniqueHandle file(CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        error = SystemMessage(GetLastError());
+        return false;
+    }
+    std::wstring wide(32768, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(file.get(), wide.data(), static_cast<DWORD>(wide.size()), FILE_NAME_NORMALIZED);
+    if (n == 0 || n >= wide.size()) {
+        error = SystemMessage(GetLastError());
+        return false;
+    }
+    wide.resize(n);
+    resolved = WideToUtf8(wide);
+    return true;
 }
 
 bool MakeFolder(const std::string& path, std::string& error) {
