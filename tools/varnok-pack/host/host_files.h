@@ -52,9 +52,6 @@ bool ResolvedPath(const std::string& path, std::string& resolved, std::string& e
 // not made again and fails; see KindOf).
 bool MakeFolder(const std::string& path, std::string& error);
 
-// The last-write time as a FILETIME; the access time stays.
-bool SetLastWriteTime(const std::string& path, uint64_t fileTime);
-
 // A new file with an unused name beside `path` (given back in tempPath),
 // open for binary writing and readable by others as a new file would be;
 // tempPath is empty when none could be made.

@@ -12,7 +12,6 @@
 #include <memory>
 #include <thread>
 
-#include "archive/filetime.h"
 
 const char kNullDevice[] = "/dev/null";
 
@@ -101,15 +100,6 @@ bool MakeFolder(const std::string& path, std::string& error) {
         return true;
     error = std::strerror(errno);
     return false;
-}
-
-bool SetLastWriteTime(const std::string& path, uint64_t fileTime) {
-    UnixTime t = FileTimeToUnix(fileTime);
-    struct timespec times[2] = {};
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = static_cast<time_t>(t.seconds);
-    times[1].tv_nsec = t.nanoseconds;
-    return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
 FILE* CreateTempFileBeside(const std::string& path, std::string& tempPath) {

@@ -13,8 +13,6 @@
 
 const char kNullDevice[] = "NUL";
 
-namespace {
-
 // Short paths as given, so that Windows applies its usual rules to them;
 // from 248 characters (the limit of a folder path) the full path with the
 // long-path prefix, which takes no '/', "." or "..".
@@ -39,6 +37,8 @@ std::wstring WidePath(const std::string& path) {
         return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }
+
+namespace {
 
 struct HandleCloser {
     void operator()(HANDLE h) const { CloseHandle(h); }
@@ -185,17 +185,6 @@ bool MakeFolder(const std::string& path, std::string& error) {
         return true;
     error = SystemMessage(GetLastError());
     return false;
-}
-
-bool SetLastWriteTime(const std::string& path, uint64_t fileTime) {
-    UniqueHandle file(CreateFileW(WidePath(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
-        return false;
-    }
-    FILETIME t{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
-    return SetFileTime(file.get(), nullptr, nullptr, &t) != 0;
 }
 
 FILE* CreateTempFileBeside(const std::string& path, std::string& tempPath) {
