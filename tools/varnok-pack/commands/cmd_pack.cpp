@@ -188,9 +188,11 @@ bool ReportWriter(const PayloadWriter& writer, const GameEntry& entry) {
     if (writer.LastError() == ArchiveStatus::SizeTooLarge)
         PrintError(kCommand, "'%s': the output would reach 2 GiB, which the installer cannot read",
                    entry.path.c_str());
-    else
+    else if (writer.LastError() == ArchiveStatus::WriteFailed)
         PrintError(kCommand, "'%s': %s: %s", entry.path.c_str(), DescribeArchiveStatus(writer.LastError()),
                    std::strerror(errno));
+    else  // refused by the writer itself: errno says nothing about it
+        PrintError(kCommand, "'%s': %s", entry.path.c_str(), DescribeArchiveStatus(writer.LastError()));
     return false;
 }
 
@@ -338,14 +340,14 @@ int RunPack(int argc, char** argv) {
     PackOptions options;
     if (int exit = ParseOptions(argc, argv, options); exit >= 0)
         return exit;
-    if (!CheckGameBeforePack(options.gameDir, options.strict))
-        return kExitFailure;
     std::vector<GameEntry> entries;
     std::string error;
     if (!ScanGameFolder(options.gameDir, options.latestTime, entries, error)) {
         PrintError(kCommand, "%s", error.c_str());
         return kExitFailure;
     }
+    if (!CheckGameBeforePack(options.gameDir, options.strict))
+        return kExitFailure;
     LeaveOutOwnOutput(options.output, entries);
     std::string added;
     if (!AddUninstaller(options, entries, added))

@@ -15,7 +15,9 @@ const char kEnvHelp[] =
     "  check     what the installer would skip, misread or refuse\n"
     "  delfiles  a [delfiles] section listing every file of a game folder\n"
     "  plan      everything an install with these settings writes, as JSON\n"
-    "'varnok-pack env SUBCOMMAND --help' describes each and its exit status.\n";
+    "'varnok-pack env SUBCOMMAND --help' describes each and its exit status.\n"
+    "\n"
+    "Exit status: that of the subcommand; 2 for a missing or unknown one.\n";
 
 namespace {
 

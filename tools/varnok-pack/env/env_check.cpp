@@ -417,16 +417,22 @@ void CheckGameFolder(const std::string& gameDir, Findings& f) {
     std::vector<GameEntry> entries;
     std::vector<std::string> notes;
     std::string error;
-    if (!ScanGameFolder(gameDir, std::nullopt, entries, error, &notes))
-        f.Error(0, "%s", error.c_str());
+    bool scanned = ScanGameFolder(gameDir, std::nullopt, entries, error, &notes);
     for (const std::string& note : notes)
         f.Note(0, "%s", note.c_str());
-    std::string picture = JoinPath(gameDir, "insttscr.rct"), why;
-    PictureVerdict verdict = CheckLauncherPicture(picture, why);
+    if (!scanned) {
+        f.Error(0, "%s", error.c_str());
+        return;
+    }
+    // The scan found it at the top, in whatever case.
+    auto picture = std::find_if(entries.begin(), entries.end(),
+                                [](const GameEntry& e) { return !strcasecmp(e.archiveName.c_str(), "insttscr.rct"); });
+    std::string why;
+    PictureVerdict verdict = CheckLauncherPicture(picture->path, why);
     if (verdict == PictureVerdict::Broken)
-        f.Error(0, "%s: %s", picture.c_str(), why.c_str());
+        f.Error(0, "%s: %s", picture->path.c_str(), why.c_str());
     else if (verdict == PictureVerdict::Smaller)
-        f.Warn(0, "%s: %s", picture.c_str(), why.c_str());
+        f.Warn(0, "%s: %s", picture->path.c_str(), why.c_str());
 }
 
 void CheckFile(const EnvParse& env, const char* gameDir, Findings& f) {

@@ -44,9 +44,10 @@ std::vector<std::string> Levels(const std::string& relative) {
     return levels;
 }
 
-std::string Refusal(const std::string& at, int code) {
-    if (code == ELOOP || code == ENOTDIR)
-        return "'" + at + "' is a link or no folder; links in the destination are not followed";
+std::string Refusal(const std::string& at, int code, bool folder) {
+    if (code == ELOOP || (folder && code == ENOTDIR))
+        return "'" + at + (folder ? "' is a link or no folder" : "' is a link") +
+               "; links in the destination are not followed";
     return "'" + at + "': " + std::strerror(code);
 }
 
@@ -66,7 +67,7 @@ Fd OpenLevels(const std::string& root, const std::vector<std::string>& levels, s
         if (next.get() < 0 && errno == ENOENT && make && (mkdirat(dir.get(), levels[i].c_str(), 0777) == 0 || errno == EEXIST))
             next = Fd(openat(dir.get(), levels[i].c_str(), flags));
         if (next.get() < 0) {
-            error = Refusal(at, errno);
+            error = Refusal(at, errno, true);
             return next;
         }
         dir = std::move(next);
@@ -92,7 +93,7 @@ FILE* CreateFileBelow(const std::string& root, const std::string& relative, std:
         return nullptr;
     Fd file(openat(dir.get(), levels.back().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (file.get() < 0) {
-        error = Refusal(root + "/" + relative, errno);
+        error = Refusal(root + "/" + relative, errno, false);
         return nullptr;
     }
     FILE* stream = fdopen(file.get(), "wb");

@@ -26,13 +26,9 @@ const char* OtherFormat(const std::string& path) {
 }  // namespace
 
 PictureVerdict CheckLauncherPicture(const std::string& path, std::string& message) {
-    const std::string convert = "; make one with 'varnok-pack rct encode PICTURE insttscr.rct'";
-    if (KindOf(path) != ItemKind::File) {
-        message = "the launcher's picture is missing" + convert;
-        return PictureVerdict::Broken;
-    }
     if (const char* format = OtherFormat(path)) {
-        message = std::string("a ") + format + " picture, not an RCT one" + convert;
+        message = std::string("a ") + format + " picture, not an RCT one; make one with 'varnok-pack rct encode " +
+                  "PICTURE insttscr.rct'";
         return PictureVerdict::Broken;
     }
     RctImage image;

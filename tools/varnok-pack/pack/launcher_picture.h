@@ -10,7 +10,7 @@ constexpr int kLauncherPictureSize = 256;
 enum class PictureVerdict { Shown, Smaller, Broken };
 
 // Decodes the picture at `path` with the installer's own loader. Broken
-// (the file is missing, cut short, of another format, damaged, or larger
-// than the launcher shows) and Smaller (shown with wider margins) come with
+// (unreadable, cut short, of another format, damaged, or larger than the
+// launcher shows) and Smaller (shown with wider margins) come with
 // the reason in `message`.
 PictureVerdict CheckLauncherPicture(const std::string& path, std::string& message);
