@@ -8,6 +8,7 @@
 namespace {
 
 constexpr int kSectionHeaderSize = 40;
+constexpr int kSymbolSize = 18;
 
 bool ReadAt(FILE* file, int64_t offset, unsigned char* buffer, size_t n) {
     return SeekFile(file, offset, SEEK_SET) && ReadExact(file, buffer, n);
@@ -33,5 +34,17 @@ int64_t ProgramImageEnd(FILE* file) {
             return -1;
         end = std::max<int64_t>(end, static_cast<int64_t>(LoadU32(section + 20)) + LoadU32(section + 16));
     }
+    // What the linker and a signature put behind the sections: the COFF
+    // symbols with their string table, and the certificate table.
+    if (int64_t symbols = LoadU32(head + 4 + 8)) {
+        int64_t strings = symbols + static_cast<int64_t>(LoadU32(head + 4 + 12)) * kSymbolSize;
+        end = std::max(end, strings + (ReadAt(file, strings, field, 4) ? LoadU32(field) : 0));
+    }
+    unsigned char magic[2];
+    int64_t optional = peHeader + sizeof head;
+    int64_t certificate = optional + (ReadAt(file, optional, magic, 2) && LoadU16(magic) == 0x20B ? 144 : 128);
+    unsigned char entry[8];
+    if (LoadU16(head + 4 + 16) >= certificate - optional + 8 && ReadAt(file, certificate, entry, sizeof entry))
+        end = std::max<int64_t>(end, static_cast<int64_t>(LoadU32(entry)) + LoadU32(entry + 4));
     return end;
 }
