@@ -90,9 +90,9 @@ namespace {
 class FileInflate {
 public:
     FileInflate(FILE* archive, uint32_t remaining, int64_t shownCount, FILE* file, ExtractCallback& callback,
-                unsigned char* in, unsigned char* out)
+                unsigned char* in, unsigned char* out, int64_t outputLimit)
         : archive_(archive), remaining_(remaining), shownCount_(shownCount), file_(file), callback_(callback),
-          in_(in), out_(out) {}
+          in_(in), out_(out), limit_(outputLimit) {}
 
     ArchiveStatus Run() {
         if (!z_.Init())
@@ -107,8 +107,10 @@ public:
                 return Finish();
             if (rc != Z_OK)
                 return ArchiveStatus::BadStream;
-            if (z_->avail_out == 0 && !Flush(ProgressUnit))
-                return ArchiveStatus::WriteFailed;
+            if (z_->avail_out == 0) {
+                if (ArchiveStatus status = Flush(ProgressUnit); status != ArchiveStatus::Ok)
+                    return status;
+            }
         }
     }
 
@@ -124,14 +126,16 @@ private:
         return true;
     }
 
-    bool Flush(size_t n) {
+    ArchiveStatus Flush(size_t n) {
+        if (written_ + static_cast<int64_t>(n) > limit_)
+            return ArchiveStatus::SizeTooLarge;
         if (!WriteAll(file_, out_, n))
-            return false;
+            return ArchiveStatus::WriteFailed;
         written_ += static_cast<int64_t>(n);
         z_->next_out = out_;
         z_->avail_out = ProgressUnit;
         callback_.Progress(written_, static_cast<int32_t>(shownCount_));
-        return true;
+        return ArchiveStatus::Ok;
     }
 
     ArchiveStatus Finish() {
@@ -140,8 +144,10 @@ private:
         if (z_->avail_in != 0 || remaining_ != 0)
             return ArchiveStatus::BadStream;
         size_t left = ProgressUnit - z_->avail_out;
-        if (left > 0 && !Flush(left))
-            return ArchiveStatus::WriteFailed;
+        if (left > 0) {
+            if (ArchiveStatus status = Flush(left); status != ArchiveStatus::Ok)
+                return status;
+        }
         return z_.End() == Z_OK ? ArchiveStatus::Ok : ArchiveStatus::BadStream;
     }
 
@@ -153,13 +159,14 @@ private:
     unsigned char* in_;
     unsigned char* out_;
     InflateStream z_;
+    int64_t limit_;
     int64_t written_ = 0;
 };
 
 }  // namespace
 
 ArchiveStatus EntryInflater::Inflate(FILE* archive, int32_t size, uint32_t remaining, const char* path,
-                                     ExtractCallback& callback, int32_t count) {
+                                     ExtractCallback& callback, int32_t count, int64_t outputLimit) {
     if (!in_) {
         in_.reset(static_cast<unsigned char*>(AllocOrReport(ProgressUnit)));
         out_.reset(static_cast<unsigned char*>(AllocOrReport(ProgressUnit)));
@@ -172,7 +179,7 @@ ArchiveStatus EntryInflater::Inflate(FILE* archive, int32_t size, uint32_t remai
         return ArchiveStatus::CannotCreate;
     callback.BeginFile(path, size);
     FileInflate inflater(archive, remaining, static_cast<int64_t>(count) + 8, file.get(), callback, in_.get(),
-                         out_.get());
+                         out_.get(), outputLimit);
     ArchiveStatus status = inflater.Run();
     if (status != ArchiveStatus::Ok)
         return status;

@@ -36,11 +36,13 @@ struct ExtractFailure {
 // Inflates file entries whose header has been read; the stream stands at
 // the entry's last-write time. `count` is the running count before this
 // file. Its two ProgressUnit buffers are made at the first file and kept
-// for the next ones.
+// for the next ones. Output that would pass `outputLimit` bytes is not
+// written: the result is then SizeTooLarge (the installer's walk sets no
+// limit; the tool stops at the stored size).
 class EntryInflater {
 public:
     ArchiveStatus Inflate(FILE* archive, int32_t size, uint32_t remaining, const char* path, ExtractCallback& callback,
-                          int32_t count);
+                          int32_t count, int64_t outputLimit = INT64_MAX);
 
 private:
     FreeOwner<unsigned char> in_;

@@ -74,7 +74,7 @@ arc=$work/corpus.arc
 # Compression: pack and zlib alternate, each keeping its shortest run.
 d_secs="" z_secs=""
 for _ in $(seq "$runs"); do
-    measure "$pack" pack --jobs 2 -o "$arc" "$work/corpus"
+    measure "$pack" pack --no-uninstaller --jobs 2 -o "$arc" "$work/corpus"
     if [ -z "$d_secs" ] || [ "$(calc "$secs < $d_secs" 0)" = 1 ]; then d_secs=$secs d_cpu=$cpu pack_peak=$peak_mb; fi
     measure "$bench" deflate-zlib "$work/corpus"
     if [ -z "$z_secs" ] || [ "$(calc "$secs < $z_secs" 0)" = 1 ]; then z_secs=$secs z_cpu=$cpu; fi
@@ -91,7 +91,7 @@ for d in a b c; do
 done
 
 bench_corpus "$work/corpus600" 600
-measure "$pack" pack --jobs 2 -o "$work/corpus600.arc" "$work/corpus600"
+measure "$pack" pack --no-uninstaller --jobs 2 -o "$work/corpus600.arc" "$work/corpus600"
 pack600_peak=$peak_mb
 rm -rf "$work/b600" && mkdir -p "$work/b600"
 measure "$bench" extract-core "$work/corpus600.arc" "$work/b600"

@@ -16,15 +16,15 @@ trap 'rm -rf "$work"' EXIT
 
 # Archives: the demo game at two levels, and a small game with an empty
 # file, a stored-block file and a nested folder.
-"$pack" pack -j 1 -o "$dir/archive_walk/demo6.arc" demo/game >/dev/null 2>&1
-"$pack" pack -j 1 --level=1 -o "$dir/archive_walk/demo1.arc" demo/game >/dev/null 2>&1
+"$pack" pack --no-uninstaller -j 1 -o "$dir/archive_walk/demo6.arc" demo/game >/dev/null 2>&1
+"$pack" pack --no-uninstaller -j 1 --level=1 -o "$dir/archive_walk/demo1.arc" demo/game >/dev/null 2>&1
 mkdir -p "$work/small/sub/deeper"
 cp demo/game/install.env demo/game/insttscr.rct "$work/small/"
 : >"$work/small/empty.txt"
 python3 -c 'import random, sys; random.seed(7); sys.stdout.buffer.write(random.randbytes(3000))' >"$work/small/sub/noise.bin"
 printf 'abc%.0s' {1..200} >"$work/small/sub/deeper/text.txt"
-"$pack" pack -j 1 --level=0 -o "$dir/archive_walk/small0.arc" "$work/small" >/dev/null 2>&1
-"$pack" pack -j 1 -o "$dir/archive_walk/small6.arc" "$work/small" >/dev/null 2>&1
+"$pack" pack --no-uninstaller -j 1 --level=0 -o "$dir/archive_walk/small0.arc" "$work/small" >/dev/null 2>&1
+"$pack" pack --no-uninstaller -j 1 -o "$dir/archive_walk/small6.arc" "$work/small" >/dev/null 2>&1
 
 # Pictures: the demo's, and a small one in every variant.
 cp demo/game/insttscr.rct "$dir/rct_load/demo.rct"

@@ -24,7 +24,7 @@ trap 'wine_session_stop; rm -rf "$work"' EXIT
 cp -r demo/game "$work/game"
 mkdir -p "$work/game/data"
 head -c 3000000 /dev/urandom > "$work/game/data/movie.bin"
-"$pack" pack -o "$work/instdat.arc" "$work/game" >/dev/null
+"$pack" pack --no-uninstaller -o "$work/instdat.arc" "$work/game" >/dev/null
 
 "$WINE64" "$show" "Z:$work/instdat.arc" "Z:$work/out" 20 "Z:$work/ready" &
 pid=$!

@@ -31,7 +31,7 @@ head -c 300000 /dev/urandom > "$game/media/bgm/track.bin"
 head -c 50000 /dev/urandom > "$game/varnok.exe"
 
 "$pack" pack --stub "$stub" -o "$out/game.exe" "$game" >/dev/null
-"$pack" pack -o "$out/game.arc" "$game" >/dev/null
+"$pack" pack --no-uninstaller -o "$out/game.arc" "$game" >/dev/null
 $damage flip-sum "$out/game.exe" "$out/damaged.exe"
 $damage flip-sum-arc "$out/game.arc" "$out/damaged.arc"
 
@@ -88,9 +88,10 @@ mkdir -p "$out/menu-full/DirectX"
 cp "$marker" "$out/menu-full/DirectX/dxsetup.exe"
 mkdir -p "$out/viewer"
 cp "$marker" "$out/viewer/viewer.exe"
-readme=$(variant menu-readme "TITLEBAR${tab}E2E_MENU_README" "INSTREADME${tab}readme")
-{ printf 'XXXX'; head -c 60 /dev/zero; } > "$readme/insttscr.rct"
-"$pack" pack --stub "$stub" -o "$(case_dir menu-readme)/setup.exe" "$readme" >/dev/null
+# pack refuses such a picture, so this archive is made by hand, beside the stub.
+cp "$stub" "$(case_dir menu-readme)/setup.exe"
+$damage setup "$out/menu-readme/instdat.arc" 'install.env=TITLEBAR\tE2E_MENU_README\r\nINSTREADME\treadme\r\n[EOF]\r\n' \
+    "insttscr.rct=XXXX$(printf '\\x00%.0s' $(seq 60))" 'readme.txt=readme\r\n'
 # The picture as the launcher should show it, for comparing the screen with.
 "$pack" rct decode "$game/insttscr.rct" "$out/insttscr.ppm" >/dev/null
 # No picture at all: the locator asks while the launcher initialises.

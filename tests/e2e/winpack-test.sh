@@ -30,9 +30,9 @@ long=$game/$(printf 'f%.0s' {1..60})/$(printf 'g%.0s' {1..60})/$(printf 'h%.0s' 
 mkdir -p "$long" && echo deep > "$long/深い.txt"
 
 # Same archives, whatever the threads and the platform.
-"$native" pack -o "$work/linux.arc" "$game" >/dev/null || fail "native pack"
+"$native" pack --no-uninstaller -o "$work/linux.arc" "$game" >/dev/null || fail "native pack"
 for jobs in 1 3; do
-    out=$(win pack -j $jobs -o "$(wpath "$work/win$jobs.arc")" "$(wpath "$game")") || fail "pack -j $jobs: $out"
+    out=$(win pack --no-uninstaller -j $jobs -o "$(wpath "$work/win$jobs.arc")" "$(wpath "$game")") || fail "pack -j $jobs: $out"
     cmp -s "$work/linux.arc" "$work/win$jobs.arc" || fail "pack -j $jobs differs from the Linux tool's archive"
 done
 
@@ -48,8 +48,8 @@ refusal() {  # name setup-command...
     shift
     rm -rf "$dir" && mkdir -p "$dir" && cp -r "$game/install.env" "$game/insttscr.rct" "$dir/" && (cd "$dir" && "$@")
     local linux windows lc wc
-    linux=$("$native" pack -o "$work/x.arc" "$dir" 2>&1); lc=$?
-    windows=$(win pack -o "$(wpath "$work/x.arc")" "$(wpath "$dir")"); wc=$?
+    linux=$("$native" pack --no-uninstaller -o "$work/x.arc" "$dir" 2>&1); lc=$?
+    windows=$(win pack --no-uninstaller -o "$(wpath "$work/x.arc")" "$(wpath "$dir")"); wc=$?
     [ $lc = 1 ] && [ $wc = 1 ] || fail "$name: exit $lc on Linux, $wc on Windows"
     [ "${linux##*\': }" = "${windows##*\': }" ] || fail "$name: '$linux' vs '$windows'"
     [ -e "$work/x.arc" ] && fail "$name: output written"

@@ -17,6 +17,14 @@ struct CheckCase {
     EnvVerdict verdict;
 };
 
+// The demo's launcher picture, which a game folder must hold.
+std::string DemoPicture() {
+    FILE* f = std::fopen(VARNOK_SOURCE_DIR "/demo/game/insttscr.rct", "rb");
+    std::string bytes = ReadRest(f);
+    std::fclose(f);
+    return bytes;
+}
+
 std::string Filler(int lines) {
     std::string s;
     for (int i = 0; i < lines; ++i)
@@ -52,10 +60,19 @@ TEST(EnvCheck, Findings) {
          std::string(1000, '/') + "\ntitlebar x\n",
          {"install.env:2: warning: 'titlebar'"},
          kEnvWarnings},
-        {"UTF-8", "/ c\nTITLEBAR \xe3\x82\xb5\n", {"install.env:2: warning: the file is UTF-8"}, kEnvWarnings},
-        {"UTF-8 byte-order mark",
+        {"UTF-8, with a mark or without", "\xEF\xBB\xBF/ c\nTITLEBAR \xe3\x82\xb5\n",
+         {"install.env:1: warning: '", "install.env:2: error: the file is UTF-8"}, kEnvErrors},
+        {"UTF-8 byte-order mark, the hint naming the file",
          "\xEF\xBB\xBFTITLEBAR x\n",
-         {"install.env:1: warning: the file starts with a UTF-8 byte-order mark", "install.env:1: warning: '"},
+         {"install.env:1: warning: the file starts with a UTF-8 byte-order mark, which becomes part of the first "
+          "key; convert it: tail -c +4 'install.env' | iconv -f UTF-8 -t CP932 > 'install.env.sjis' && mv "
+          "'install.env.sjis' 'install.env'",
+          "install.env:1: warning: '"},
+         kEnvWarnings},
+        {"words after a value, but not a comment",
+         "TITLEBAR \x89\xc4 \x8a\xae\x91\x53\x94\xc5\nINSTTO Game\t// comment\nREG_GLOBAL - /x\n",
+         {"install.env:1: warning: TITLEBAR keeps only '\xe5\xa4\x8f': the value ends at the first space or tab, so "
+          "'\xe5\xae\x8c\xe5\x85\xa8\xe7\x89\x88' is dropped; write '|'"},
          kEnvWarnings},
         {"transfer lines the installer skips or a long folder would push past 511 bytes",
          "[ini]\ntypo\nOk=REP_INSTALL\nLong=REP_INSTALL" + std::string(300, 'v') + "\n-\n[reg]\nREGEDIT4\n"
@@ -87,6 +104,7 @@ TEST(EnvCheck, Findings) {
 
 TEST(EnvCheck, GameFolderFilesFoundWithoutRegardToCase) {
     ScratchFolder dir;
+    dir.Write("insttscr.rct", DemoPicture());
     dir.Write("install.env",
               "EXENAME bin\\Game.exe\nINSTREADME \x82\xa8\nHELP_FILE \x83\x5c.htm\n[delfiles]\n*\nbin\\*\n-\n");
     auto check = [](std::string& text) {
@@ -98,7 +116,8 @@ TEST(EnvCheck, GameFolderFilesFoundWithoutRegardToCase) {
                     "install.env:3: warning: HELP_FILE names '\xe3\x82\xbd.htm', which . lacks\n"
                     "install.env:6: warning: [delfiles] entry 'bin\\*' matches no file of .\n"
                     "install.env: warning: INSTREADMEFL (by default) names 'readme.txt', which . lacks\n"
-                    "install.env: note: . has no UnInst.exe; pack adds the system's own uninstaller\n");
+                    "install.env: note: . has no UnInst.exe; pack adds ours (beside --stub, or --uninstaller FILE) "
+                    "or ships none with --no-uninstaller\n");
     for (const char* name : {"BIN/game.EXE", "\xe3\x82\xbd.HTM", "README.TXT", "uninst.exe"})
         dir.Write(name, "x");
     check(text);
@@ -116,7 +135,7 @@ TEST(EnvCheck, DelFilesAgainstTheGameFolder) {
         std::vector<std::string> findings;  // each printed line starts with one of these, in order
     } cases[] = {
         {"everything covered, UnInst.exe by pack",
-         "[delfiles]\ninstall.env\ngame.exe\nUnInst.exe\ndata\\*.dat\n-\n[delfiles_user]\nsave\\*.sav\n-\n",
+         "[delfiles]\ninstall.env\ninsttscr.rct\ngame.exe\nUnInst.exe\ndata\\*.dat\n-\n[delfiles_user]\nsave\\*.sav\n-\n",
          {"game.exe", "data/a.dat", "data/b.DAT"},
          {"install.env: note: . has no UnInst.exe"}},
         {"refused entries, with their lines",
@@ -134,6 +153,7 @@ TEST(EnvCheck, DelFilesAgainstTheGameFolder) {
     };
     for (const auto& c : cases) {
         ScratchFolder dir;
+        dir.Write("insttscr.rct", DemoPicture());
         dir.Write("install.env", "EXENAME game.exe\n" + c.sections);
         for (const std::string& f : c.files)
             dir.Write(f, "x");
@@ -146,7 +166,8 @@ TEST(EnvCheck, DelFilesAgainstTheGameFolder) {
         EXPECT_EQ(at, text.size()) << c.name << ":\n" << text;
     }
     ScratchFolder dir;
-    dir.Write("install.env", "[delfiles]\ninstall.env\nvarnok.exe\n-\n");
+    dir.Write("install.env", "[delfiles]\ninstall.env\ninsttscr.rct\nvarnok.exe\n-\n");
+    dir.Write("insttscr.rct", DemoPicture());
     dir.Write("varnok.exe", "x");
     for (int i = 0; i < 25; ++i)
         dir.Write("f" + std::to_string(100 + i), "x");
@@ -161,6 +182,7 @@ TEST(EnvCheck, DelFilesAgainstTheGameFolder) {
 TEST(EnvCommand, DelFilesListsEveryFileForPasting) {
     ScratchFolder dir;
     dir.Write("game/install.env", "EXENAME varnok.exe\n");
+    dir.Write("game/insttscr.rct", DemoPicture());
     for (const char* name : {"game/varnok.exe", "game/data/\xe6\x9b\xb2.mml", "game/data/sub/a.dat", "game/B.txt"})
         dir.Write(name, "x");
     std::string command = std::string(VARNOK_PACK_EXE) + " env delfiles game > section.txt";
@@ -168,12 +190,15 @@ TEST(EnvCommand, DelFilesListsEveryFileForPasting) {
     FILE* printed = std::fopen("section.txt", "rb");
     std::string section = ReadRest(printed);
     std::fclose(printed);
-    EXPECT_EQ(section, "[delfiles]\r\nB.txt\r\ninstall.env\r\nvarnok.exe\r\ndata\\\x8b\xc8.mml\r\n"
+    EXPECT_EQ(section, "[delfiles]\r\nB.txt\r\ninstall.env\r\ninsttscr.rct\r\nvarnok.exe\r\ndata\\\x8b\xc8.mml\r\n"
                        "data\\sub\\a.dat\r\n-\r\n");
     dir.Write("game/install.env", "EXENAME varnok.exe\r\n" + section);
     std::string text = Printed([](FILE* out) { CheckEnv(ParseEnvFile("game/install.env"), "install.env", "game", out); });
-    EXPECT_EQ(text, "install.env: note: game has no UnInst.exe; pack adds the system's own uninstaller\n");
+    EXPECT_EQ(text.find("warning"), std::string::npos) << text;
     EXPECT_NE(std::system((std::string(VARNOK_PACK_EXE) + " env delfiles missing 2>/dev/null").c_str()), 0);
+    // A name with no Shift-JIS form is named, not dropped in silence.
+    dir.Write("game/\xc2\xa5.txt", "x");
+    EXPECT_EQ(WEXITSTATUS(std::system((command + " 2>/dev/null").c_str())), 1);
 }
 
 int RunPackTool(const std::string& args) {
@@ -193,7 +218,7 @@ TEST(EnvCommand, ExitCodes) {
         {"env plan clean.env --typed 'D:\\G' --cdrom 'D:\\' --xp", 0}, {"env plan open.env", 1},
         {"env plan none.env", 1},   {"env plan --typed a --browsed b clean.env", 2},
         {"env plan --cdrom Q: --no-cdrom clean.env", 2}, {"env plan --game . clean.env", 2},
-        {"env check --typed a clean.env", 2},
+        {"env check --typed a clean.env", 2}, {"env check --game .", 2},  // ./install.env: none
     };
     for (auto& [args, code] : cases)
         EXPECT_EQ(RunPackTool(args), code) << args;
@@ -202,8 +227,8 @@ TEST(EnvCommand, ExitCodes) {
 TEST(EnvCommand, PackRefusesSettingsTheInstallerWouldRefuse) {
     ScratchFolder dir;
     dir.Write("game/install.env", "TITLEBAR x\n[delfiles]\ngame.exe\n");
-    dir.Write("game/insttscr.rct", "RCT");
-    EXPECT_EQ(RunPackTool("pack -o out.arc game"), 1);
+    dir.Write("game/insttscr.rct", DemoPicture());
+    EXPECT_EQ(RunPackTool("pack --no-uninstaller -o out.arc game"), 1);
     FILE* err = std::fopen("err.txt", "rb");
     std::string text = ReadRest(err);
     std::fclose(err);
@@ -211,7 +236,7 @@ TEST(EnvCommand, PackRefusesSettingsTheInstallerWouldRefuse) {
     EXPECT_FALSE(std::filesystem::exists("out.arc"));
 
     dir.Write("game/install.env", "TITLEBAR x\n[delfiles]\ngame.exe\n-\n");
-    EXPECT_EQ(RunPackTool("pack -o out.arc game"), 0);
+    EXPECT_EQ(RunPackTool("pack --no-uninstaller -o out.arc game"), 0);
     EXPECT_TRUE(std::filesystem::exists("out.arc"));
 }
 

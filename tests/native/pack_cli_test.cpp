@@ -6,9 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+#include <set>
+
 #include "archive/filetime.h"
 #include "tests/native/archive_test_util.h"
 #include "tests/native/pe_test_util.h"
+#include "tools/varnok-pack/rct/rct_codec.h"
 
 using namespace testutil;
 
@@ -36,7 +40,7 @@ class PackCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
         WriteFile(game / "install.env", "TITLEBAR \x83\x65\x83\x58\x83\x67\r\n");  // テスト
-        WriteFile(game / "insttscr.rct", "picture");
+        WriteFile(game / "insttscr.rct", ReadFile(VARNOK_SOURCE_DIR "/demo/game/insttscr.rct"));
         WriteFile(game / "readme.txt", "readme");
         WriteFile(game / "data/bgm/\xe6\x9b\xb2.mml", std::string(70000, 'm'));  // 曲.mml
         WriteFile(game / "data/big.bin", NoiseBytes(300000));
@@ -51,7 +55,7 @@ protected:
 TEST_F(PackCliTest, PackListVerifyExtractRoundTrip) {
     struct timespec times[2] = {{0, UTIME_OMIT}, {1234567890, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, (game / "data/big.bin").c_str(), times, 0), 0);
-    Result pack = RunPackTool("pack -o " + Q(dir / "instdat.arc") + " " + Q(game));
+    Result pack = RunPackTool("pack --no-uninstaller -o " + Q(dir / "instdat.arc") + " " + Q(game));
     ASSERT_EQ(pack.exit, 0) << pack.output;
     EXPECT_TRUE(Contains(pack.output, "6 files, 2 folders")) << pack.output;
 
@@ -80,7 +84,7 @@ TEST_F(PackCliTest, PackListVerifyExtractRoundTrip) {
 TEST_F(PackCliTest, InstallerIsStubArchivePaddingAndTrailer) {
     std::string stub = PeProgram(false, "Pelladrover.exe");
     WriteFile(dir / "stub.exe", stub);
-    Result pack = RunPackTool("pack --stub " + Q(dir / "stub.exe") + " --output=" + Q(dir / "setup.exe") + " " + Q(game));
+    Result pack = RunPackTool("pack --no-uninstaller --stub " + Q(dir / "stub.exe") + " --output=" + Q(dir / "setup.exe") + " " + Q(game));
     ASSERT_EQ(pack.exit, 0) << pack.output;
     std::string installer = ReadFile(dir / "setup.exe");
     ASSERT_EQ(installer.substr(0, stub.size()), stub);
@@ -94,7 +98,7 @@ TEST_F(PackCliTest, InstallerIsStubArchivePaddingAndTrailer) {
 
     // A signed stub loses its signature; the signed installer reads as signed.
     WriteFile(dir / "signed.exe", Signed(stub, false));
-    pack = RunPackTool("pack --stub " + Q(dir / "signed.exe") + " -o " + Q(dir / "setup2.exe") + " " + Q(game));
+    pack = RunPackTool("pack --no-uninstaller --stub " + Q(dir / "signed.exe") + " -o " + Q(dir / "setup2.exe") + " " + Q(game));
     ASSERT_EQ(pack.exit, 0) << pack.output;
     EXPECT_TRUE(Contains(pack.output, "signature (16 bytes) was left out")) << pack.output;
     EXPECT_EQ(ReadFile(dir / "setup2.exe"), installer);
@@ -139,8 +143,8 @@ TEST_F(PackCliTest, RefusesAStubOrUninstallerThatIsNotOne) {
 
 TEST_F(PackCliTest, OutputIsDeterministicWhateverTheThreads) {
     std::string env = "SOURCE_DATE_EPOCH=1000000000";
-    ASSERT_EQ(RunPackTool("pack -j 1 -o " + Q(dir / "a.arc") + " " + Q(game), env).exit, 0);
-    ASSERT_EQ(RunPackTool("pack --jobs=4 --level 6 -o " + Q(dir / "b.arc") + " " + Q(game), env).exit, 0);
+    ASSERT_EQ(RunPackTool("pack --no-uninstaller -j 1 -o " + Q(dir / "a.arc") + " " + Q(game), env).exit, 0);
+    ASSERT_EQ(RunPackTool("pack --no-uninstaller --jobs=4 --level 6 -o " + Q(dir / "b.arc") + " " + Q(game), env).exit, 0);
     EXPECT_EQ(ReadFile(dir / "a.arc"), ReadFile(dir / "b.arc"));
     EXPECT_TRUE(Contains(RunPackTool("list " + Q(dir / "a.arc")).output, "2001-09-09 01:46:40  install.env"));
 }
@@ -151,13 +155,13 @@ TEST_F(PackCliTest, RefusalsLeaveNoOutput) {
     UniqueFile huge(std::fopen((game / "huge.bin").c_str(), "wb"));
     ASSERT_EQ(ftruncate(fileno(huge.get()), int64_t{1} << 31), 0);
     huge.reset();
-    Result big = RunPackTool("pack -o " + Q(out) + " " + Q(game));
+    Result big = RunPackTool("pack --no-uninstaller -o " + Q(out) + " " + Q(game));
     EXPECT_EQ(big.exit, 1);
     EXPECT_TRUE(Contains(big.output, "huge.bin': 2 GiB or larger")) << big.output;
     std::filesystem::remove(game / "huge.bin");
 
     std::filesystem::remove(game / "insttscr.rct");
-    Result missing = RunPackTool("pack -o " + Q(out) + " " + Q(game));
+    Result missing = RunPackTool("pack --no-uninstaller -o " + Q(out) + " " + Q(game));
     EXPECT_EQ(missing.exit, 1);
     EXPECT_TRUE(Contains(missing.output, "no insttscr.rct at its top level")) << missing.output;
 
@@ -168,7 +172,7 @@ TEST_F(PackCliTest, RefusalsLeaveNoOutput) {
 }
 
 TEST_F(PackCliTest, VerifyNamesTheDamagedEntryAndItsOffset) {
-    ASSERT_EQ(RunPackTool("pack -o " + Q(dir / "a.arc") + " " + Q(game)).exit, 0);
+    ASSERT_EQ(RunPackTool("pack --no-uninstaller -o " + Q(dir / "a.arc") + " " + Q(game)).exit, 0);
     std::string archive = ReadFile(dir / "a.arc");
     size_t at = archive.find(std::string("data\\big.bin\0", 13)) - 2;
     archive[at + 2 + 13 + 8 + 8 + 1000] ^= 0x20;
@@ -267,13 +271,137 @@ TEST(PackCli, CommandLineErrorsExitWithTwo) {
                           Case{"list", 2, "expects 1 operand"},
                           Case{"extract a", 2, "expects 2 operands"},
                           Case{"verify -x a", 2, "option -x is unknown"},
-                          Case{"verify /nonexistent/a.arc", 1, "cannot be opened"},
-                          Case{"pack --help", 0, "Exit status: 0 on success"},
-                          Case{"extract -h", 0, "usage: varnok-pack extract"}}) {
+                          Case{"verify /nonexistent/a.arc", 1, "a.arc: No such file or directory"},
+                          Case{"rct encode in.png out.png", 2, "must end in .rct"}}) {
         Result r = RunPackTool(c.arguments);
         EXPECT_EQ(r.exit, c.exit) << c.arguments << "\n" << r.output;
         EXPECT_TRUE(Contains(r.output, c.message)) << c.arguments << "\n" << r.output;
     }
+}
+
+// Each input that would give a broken installer: exit 1, the reason named,
+// nothing written.
+TEST_F(PackCliTest, RefusesWhatCannotWork) {
+    std::string picture = ReadFile(game / "insttscr.rct");
+    RctImage large{300, 200, std::vector<unsigned char>(300 * 200 * 3, 0x40)};
+    std::vector<unsigned char> largeFile = EncodeRctFile(large, RctVariant::TC00, "");
+    WriteFile(dir / "stub.exe", "MZ stub");
+    WriteFile(dir / "elsewhere.txt", "outside");
+    const struct {
+        const char* name;
+        std::function<void()> setup;
+        std::string options;
+        const char* message;
+    } cases[] = {
+        {"no uninstaller", [] {}, "", "the game has no UnInst.exe and none is given"},
+        {"none beside the stub", [] {}, "--stub " + Q(dir / "stub.exe"), "nor has the stub beside it"},
+        {"a PNG named .rct", [&] { WriteFile(game / "insttscr.rct", "\x89PNG\r\n\x1a\n" + std::string(60, 0)); },
+         "--no-uninstaller", "a PNG picture, not an RCT one"},
+        {"a cut picture", [&] { WriteFile(game / "insttscr.rct", picture.substr(0, picture.size() / 2)); },
+         "--no-uninstaller", "insttscr.rct: cut short"},
+        {"a picture larger than shown",
+         [&] { WriteFile(game / "insttscr.rct", std::string(largeFile.begin(), largeFile.end())); },
+         "--no-uninstaller", "300 x 200 pixels: the launcher shows 256 x 256"},
+        {"UTF-8 settings", [&] { WriteFile(game / "install.env", "TITLEBAR \xe5\xa4\x8f\r\n"); },
+         "--no-uninstaller", "install.env:1: error: the file is UTF-8"},
+        {"a warning with --strict", [&] { WriteFile(game / "install.env", "TITLBAR x\r\n"); },
+         "--no-uninstaller --strict", "--strict: the warnings above count as errors"},
+        {"names that differ only in case", [&] { WriteFile(game / "data/BIG.bin", "x"); }, "--no-uninstaller",
+         "differ only in case"},
+        {"full-width letters too", [&] { WriteFile(game / "\xef\xbc\xa1", ""), WriteFile(game / "\xef\xbd\x81", ""); },
+         "--no-uninstaller", "differ only in case"},
+        {"a device name", [&] { WriteFile(game / "data/con.txt", ""); }, "--no-uninstaller",
+         "Windows reserves this name for a device"},
+        {"a link out of the folder", [&] { std::filesystem::create_symlink(dir / "elsewhere.txt", game / "x.txt"); },
+         "--no-uninstaller", "outside the game folder"},
+        {"a link to a folder, which could loop",
+         [&] { std::filesystem::create_directory_symlink(game, game / "data/loop"); }, "--no-uninstaller",
+         "loop': a link to a folder"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(game);
+        SetUp();
+        c.setup();
+        Result pack = RunPackTool("pack " + c.options + " -o " + Q(dir / "out.exe") + " " + Q(game));
+        EXPECT_EQ(pack.exit, 1) << c.name << "\n" << pack.output;
+        EXPECT_TRUE(Contains(pack.output, c.message)) << c.name << "\n" << pack.output;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out.exe")) << c.name;
+    }
+}
+
+// Written into the game folder, the output of an earlier run is not packed
+// again; a link to a file inside the folder is packed as that file.
+TEST_F(PackCliTest, LeavesOutItsOwnOutputAndFollowsLinksInside) {
+    std::filesystem::create_symlink(game / "readme.txt", game / "data/link.txt");
+    std::string pack = "pack --no-uninstaller -o " + Q(game / "setup.arc") + " " + Q(game);
+    ASSERT_EQ(RunPackTool(pack).exit, 0);
+    Result again = RunPackTool(pack);
+    ASSERT_EQ(again.exit, 0) << again.output;
+    EXPECT_TRUE(Contains(again.output, "setup.arc' is left out: it is the file this pack writes")) << again.output;
+    EXPECT_TRUE(Contains(again.output, "link.txt' is a link: packed as the file it points at")) << again.output;
+    std::string list = RunPackTool("list " + Q(game / "setup.arc")).output;
+    EXPECT_FALSE(Contains(list, "setup.arc")) << list;
+    ASSERT_EQ(RunPackTool("extract " + Q(game / "setup.arc") + " " + Q(dir / "out")).exit, 0);
+    EXPECT_EQ(ReadFile(dir / "out/data/link.txt"), "readme");
+}
+
+// A minimal PE program: one section whose raw data ends at 0x400.
+std::string PeProgram() {
+    std::string pe(0x400, '\0');
+    pe.replace(0, 2, "MZ");
+    StoreU32(reinterpret_cast<unsigned char*>(&pe[0x3C]), 0x40);
+    pe.replace(0x40, 4, std::string("PE\0\0", 4));
+    StoreU16(reinterpret_cast<unsigned char*>(&pe[0x46]), 1);
+    StoreU32(reinterpret_cast<unsigned char*>(&pe[0x58 + 16]), 0x200);
+    StoreU32(reinterpret_cast<unsigned char*>(&pe[0x58 + 20]), 0x200);
+    return pe;
+}
+
+TEST_F(PackCliTest, VerifyAndListSayWhatTheFileIs) {
+    WriteFile(dir / "stub.exe", PeProgram());
+    ASSERT_EQ(RunPackTool("pack --no-uninstaller --stub " + Q(dir / "stub.exe") + " -o " + Q(dir / "setup.exe") + " " +
+                          Q(game)).exit, 0);
+    std::string installer = ReadFile(dir / "setup.exe");
+    WriteFile(dir / "cut.exe", installer.substr(0, 0x400 + 5000));
+    std::string stream = CompressZlib("x");
+    WriteFile(dir / "nosettings.arc",
+              RawEntry(std::string("insttscr.rct\0", 13), 1, static_cast<uint32_t>(stream.size()),
+                       std::string(8, '\0') + stream) + kEndMarker);
+    const std::pair<std::string, const char*> cases[] = {
+        {"list " + Q(game), "a folder, not an installer or archive"},
+        {"verify " + Q(dir / "stub.exe"), "no archive attached"},
+        {"verify " + Q(dir / "cut.exe"), "cut short"},
+        {"verify " + Q(dir / "nosettings.arc"), "unusable: no install.env at the top level"},
+    };
+    for (const auto& [command, message] : cases) {
+        Result r = RunPackTool(command);
+        EXPECT_EQ(r.exit, 1) << command << "\n" << r.output;
+        EXPECT_TRUE(Contains(r.output, message)) << command << "\n" << r.output;
+        EXPECT_FALSE(Contains(r.output, "(")) << "system text appended: " << r.output;
+    }
+}
+
+// Every command and subcommand, asked directly or through help: its own
+// usage and exit codes, exit 0.
+TEST(PackCli, EveryCommandAnswersHelp) {
+    const char* commands[] = {"pack",     "list",         "verify",     "extract",    "env",        "env dump",
+                              "env check", "env delfiles", "env plan", "rct", "rct encode", "rct decode", "rct info"};
+    std::set<std::string> texts;
+    for (std::string command : commands) {
+        for (const std::string& asked : {command + " --help", "help " + command}) {
+            Result r = RunPackTool(asked);
+            EXPECT_EQ(r.exit, 0) << asked << "\n" << r.output;
+            EXPECT_TRUE(Contains(r.output, "varnok-pack " + command + " ")) << asked << "\n" << r.output;
+            EXPECT_TRUE(Contains(r.output, "Exit status")) << asked;
+            texts.insert(r.output);
+        }
+    }
+    EXPECT_EQ(texts.size(), 10u);  // rct shares one text; env and its four each their own
+    Result top = RunPackTool("help");
+    EXPECT_EQ(top.exit, 0);
+    for (const char* sub : {"env dump", "env check", "env delfiles", "env plan", "rct encode"})
+        EXPECT_TRUE(Contains(top.output, sub)) << top.output;
+    EXPECT_EQ(RunPackTool("help frobnicate").exit, 2);
 }
 
 }  // namespace

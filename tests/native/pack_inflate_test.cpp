@@ -70,6 +70,29 @@ TEST_P(InflateTest, NamesTheEarliestBadEntry) {
     EXPECT_NE(error.find("damaged"), std::string::npos) << error;
 }
 
+// Nothing past the stored size is written, nothing is written through a
+// link planted in the destination, and a failed file does not stay.
+TEST_P(InflateTest, StopsAtTheStoredSizeAndNeverFollowsALink) {
+    std::filesystem::create_directories(dir / "elsewhere");
+    std::filesystem::create_directories(dir / "out");
+    std::filesystem::create_symlink(dir / "elsewhere", dir / "out/data");
+    std::filesystem::create_symlink(dir / "elsewhere/target", dir / "out/file");
+    const struct {
+        std::string archive;
+        const char* message;
+    } cases[] = {
+        {WithSize("big", ProgressUnit, std::string(8 * ProgressUnit, 'z')), "more than its stored 131072 bytes"},
+        {WithSize("data\\x.txt", 5, "owned"), "is a link or no folder; links in the destination are not followed"},
+        {WithSize("file", 5, "owned"), "file' is a link; links in the destination are not followed"},
+    };
+    for (const auto& c : cases) {
+        std::string error = InflateAll(c.archive + kEndMarker);
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "out/big"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "elsewhere"));
+}
+
 INSTANTIATE_TEST_SUITE_P(WholeBufferAndStreaming, InflateTest, ::testing::Values(kWholeBufferLimit, 0));
 
 }  // namespace

@@ -93,7 +93,8 @@ TEST(RctTool, CommandLineErrors) {
     };
     for (const auto& args : wrong)
         EXPECT_EQ(Rct(args), kExitUsage) << (args.empty() ? "" : args[0]);
-    EXPECT_EQ(Rct({"encode", rct.path(), source.path()}), kExitFailure);  // not a picture
+    EXPECT_EQ(Rct({"encode", source.path(), source.path()}), kExitUsage);  // says another format
+    EXPECT_EQ(Rct({"encode", rct.path(), rct.path()}), kExitFailure);        // not a picture
 }
 
 }  // namespace

@@ -12,10 +12,6 @@
 #include "tools/varnok-pack/host/host_files.h"
 #include "tools/varnok-pack/host/sjis.h"
 
-const char kExitCodeHelp[] =
-    "Exit status: 0 on success, 1 when the work failed (damaged archive,\n"
-    "unreadable or refused input, a write error), 2 for a wrong command line.\n";
-
 bool ParseIntOption(const char* text, int min, int max, int& value) {
     if (!text || *text < '0' || *text > '9')
         return false;
@@ -84,7 +80,7 @@ int ParseArchiveCommand(const char* command, const char* help, int argc, char** 
     opterr = 0;
     for (int c; (c = getopt_long(argc, argv, jobs ? "j:h" : "h", jobs ? kLong : kLong + 1, nullptr)) != -1;) {
         if (c == 'h') {
-            std::printf("%s%s", help, kExitCodeHelp);
+            std::fputs(help, stdout);
             return kExitOk;
         }
         if (c != 'j')

@@ -10,9 +10,6 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;  // the work failed: bad archive, unreadable file, refused input
 constexpr int kExitUsage = 2;    // the command line is wrong
 
-// The exit-code paragraph every --help ends with.
-extern const char kExitCodeHelp[];
-
 // A decimal integer in [min, max]; false for anything else.
 bool ParseIntOption(const char* text, int min, int max, int& value);
 

@@ -5,6 +5,7 @@
 
 #include "tools/varnok-pack/commands/cli.h"
 #include "tools/varnok-pack/commands/commands.h"
+#include "tools/varnok-pack/commands/env_help.h"
 #include "tools/varnok-pack/env/env_report.h"
 #include "tools/varnok-pack/pack/game_tree.h"
 #include "tools/varnok-pack/host/host_console.h"
@@ -15,75 +16,12 @@ namespace {
 
 constexpr char kCommand[] = "env";
 
-constexpr char kHelp[] =
-    "usage: varnok-pack env dump [--hex] FILE\n"
-    "       varnok-pack env check [--game DIR] FILE\n"
-    "       varnok-pack env delfiles GAMEDIR\n"
-    "       varnok-pack env plan FILE [--windows-dir W] [--typed TEXT | --browsed FOLDER]\n"
-    "                                 [--cdrom ROOT | --no-cdrom] [--xp] [--hex]\n"
-    "\n"
-    "Reads an install.env exactly as the installer does: the settings pass\n"
-    "(the first 400 lines, up to [EOF]) and the section pass (the whole file).\n"
-    "\n"
-    "dump prints one JSON object: \"settings\", the table in file order as\n"
-    "[key, value] pairs; \"accessors\", each setting the installer asks for with\n"
-    "its default applied (null for none), WINDOW_TITLE among them; \"sections\",\n"
-    "the delfiles, delfiles_user, ini and reg lines; \"error\", null or the\n"
-    "message the installer would stop with. Texts are decoded from Shift-JIS to\n"
-    "UTF-8 (bytes that do not decode are shown as \\xNN).\n"
-    "  --hex        print every text as the hex of its raw bytes instead\n"
-    "Exit status of dump: 0, 1 when the JSON carries an error, 2 for a wrong\n"
-    "command line.\n"
-    "\n"
-    "check reports, each with its line: a file saved as UTF-8, keys the\n"
-    "installer never reads (typos, lower case), repeated keys, values longer\n"
-    "than the installer keeps, settings past line 400, [ini] lines without '='\n"
-    "and [reg] lines that are no \"name\"=\"data\" value (both skipped by the\n"
-    "installer), lines that a long install folder would push past 511 bytes,\n"
-    "and (as an error) a section left open, with which the installer refuses\n"
-    "to start.\n"
-    "  --game DIR   also the files named by EXENAME, INSTREADMEFL and\n"
-    "               HELP_FILE that DIR lacks (and a note when it has no\n"
-    "               UnInst.exe, which pack then adds), [delfiles] and\n"
-    "               [delfiles_user] entries the uninstaller refuses, [delfiles]\n"
-    "               entries that match no file, and files no entry covers,\n"
-    "               which an uninstall would leave behind\n"
-    "Exit status of check: 0 clean, 1 warnings, 2 errors or a wrong command line.\n"
-    "\n"
-    "delfiles prints a [delfiles] section that lists every file of GAMEDIR,\n"
-    "in Shift-JIS with '\\' between levels and CR LF line ends, ready to be\n"
-    "pasted into install.env. Exit status: 0, 1 when GAMEDIR cannot be read.\n"
-    "\n"
-    "plan prints what an install with these settings writes, as one JSON\n"
-    "object: \"default_folder\", the folder SETUP proposes; \"install_folder\",\n"
-    "the folder OK gives (the proposal, or the typed or picked one, normalised),\n"
-    "null when refused; \"refused\", null or {\"reason\": \"network\", \"root\" or\n"
-    "\"too_long\", \"message\": the box's text}; \"hklm_probe_key\"; \"ini\", null\n"
-    "when INI_FILE is \"-\", else its file, section, the [key, value] pairs\n"
-    "written and the line numbers of the lines skipped; \"reg\", likewise for\n"
-    "the HKEY_CURRENT_USER values; \"links\", each link's special folder\n"
-    "(common_programs, programs, common_desktop or desktop), its path inside it,\n"
-    "target, description and working folder, the desktop link last (made when\n"
-    "the user agrees); \"uninstall\", the entry's key, DisplayName and\n"
-    "UninstallString; \"access_batch\", the batch's lines (%TEMP% standing for the\n"
-    "user's temp folder). A refused folder stops the install before it writes\n"
-    "anything: what it would write is then null.\n"
-    "  --windows-dir W  the Windows directory (C:\\WINDOWS)\n"
-    "  --typed TEXT     the edit field's text when OK is pressed\n"
-    "  --browsed FOLDER the folder picked with the browse button\n"
-    "  --cdrom ROOT     the first CD-ROM drive's root (Q:\\)\n"
-    "  --no-cdrom       no CD-ROM drive: the installer then uses E:\\\n"
-    "  --xp             a Windows before Vista\n"
-    "  --hex            texts as the hex of their Shift-JIS bytes\n"
-    "Texts on the command line are UTF-8. Exit status of plan: 0, 1 when the\n"
-    "file cannot be read or a section is left open, 2 for a wrong command line.\n";
-
 enum class EnvAction { Dump, Check, Plan };
 
 struct EnvOptions {
     EnvAction action = EnvAction::Dump;
     const char* gameDir = nullptr;
-    const char* file = nullptr;
+    std::string file;
     PlanOptions plan;
 };
 
@@ -157,7 +95,7 @@ int ParseOptions(int argc, char** argv, EnvOptions& options) {
     bool typed = false, browsed = false, cdrom = false, noCdrom = false;
     for (int c; (c = getopt_long(argc, argv, "h", kLong, nullptr)) != -1;) {
         if (c == kHelpOption) {
-            std::printf("%s", kHelp);
+            std::printf("%s", EnvSubcommandHelp(argv[0]));
             return kExitOk;
         }
         const option* known = nullptr;
@@ -176,6 +114,11 @@ int ParseOptions(int argc, char** argv, EnvOptions& options) {
     if ((typed && browsed) || (cdrom && noCdrom))
         return UsageError(kCommand, "%s", typed && browsed ? "--typed and --browsed exclude each other"
                                                              : "--cdrom and --no-cdrom exclude each other");
+    // With a game folder, its install.env is the file to check.
+    if (argc == optind && options.gameDir) {
+        options.file = JoinPath(options.gameDir, "install.env");
+        return -1;
+    }
     if (argc - optind != 1)
         return UsageError(kCommand, "%s expects one FILE", argv[0]);
     options.file = argv[optind];
@@ -185,25 +128,33 @@ int ParseOptions(int argc, char** argv, EnvOptions& options) {
 // The section in the bytes install.env holds when redirected into it; on a
 // terminal, readable.
 int PrintDelFiles(int argc, char** argv) {
+    if (argc == 3 && (!std::strcmp(argv[2], "--help") || !std::strcmp(argv[2], "-h"))) {
+        std::printf("%s", EnvSubcommandHelp("delfiles"));
+        return kExitOk;
+    }
     if (argc != 3)
         return UsageError(kCommand, "delfiles expects one GAMEDIR");
     if (KindOf(argv[2]) != ItemKind::Folder) {
         PrintError(kCommand, "'%s' is not a folder", argv[2]);
         return kExitFailure;
     }
+    std::vector<std::string> unlisted;
     std::string text = "[delfiles]\r\n";
-    for (const std::string& file : ListTree(GameFolderLister(argv[2])).files)
+    for (const std::string& file : ListTree(GameFolderLister(argv[2], &unlisted)).files)
         text += file + "\r\n";
     text += "-\r\n";
     WriteText(stdout, IsTerminal(stdout) ? SjisToUtf8(text).value_or(text) : text);
-    return kExitOk;
+    for (const std::string& path : unlisted)
+        PrintError(kCommand, "'%s': the name has no Shift-JIS form, so it is not listed (pack refuses it too)",
+                   path.c_str());
+    return unlisted.empty() ? kExitOk : kExitFailure;
 }
 
 }  // namespace
 
 int RunEnv(int argc, char** argv) {
     if (argc >= 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
-        std::printf("%s", kHelp);
+        std::printf("%s", kEnvHelp);
         return kExitOk;
     }
     if (argc >= 2 && !std::strcmp(argv[1], "delfiles"))
@@ -225,10 +176,10 @@ int RunEnv(int argc, char** argv) {
         PrintEnvJson(env, options.plan.hex, stdout);
         return env.error.empty() ? kExitOk : kExitFailure;
     case EnvAction::Check:
-        return CheckEnv(env, options.file, options.gameDir, stdout);
+        return CheckEnv(env, options.file.c_str(), options.gameDir, stdout);
     case EnvAction::Plan:
         if (!env.error.empty()) {
-            PrintError(kCommand, "%s: the installer would stop with \"%s\"", options.file, ShowName(env.error).c_str());
+            PrintError(kCommand, "%s: the installer would stop with \"%s\"", options.file.c_str(), ShowName(env.error).c_str());
             return kExitFailure;
         }
         PrintEnvPlan(env, options.plan, stdout);

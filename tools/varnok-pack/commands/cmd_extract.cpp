@@ -6,6 +6,7 @@
 #include "tools/varnok-pack/reader/archive_index.h"
 #include "tools/varnok-pack/commands/cli.h"
 #include "tools/varnok-pack/commands/commands.h"
+#include "tools/varnok-pack/host/files_below.h"
 #include "tools/varnok-pack/host/host_files.h"
 #include "tools/varnok-pack/reader/native_extract.h"
 #include "tools/varnok-pack/reader/parallel_inflate.h"
@@ -22,11 +23,15 @@ constexpr char kHelp[] =
     "times applied, existing files replaced. An archive with an unsafe name\n"
     "(absolute, with a drive or a '..' level) is refused before anything is\n"
     "written. When a name occurs twice, the later entry wins, as it would in\n"
-    "the installer.\n"
+    "the installer. Links inside DIR are not followed: a level or file that\n"
+    "is one is refused. No file gets more than its stored size.\n"
     "\n"
     "  -j, --jobs=N   inflate on N threads (default: the processors)\n"
     "  -h, --help     show this help\n"
-    "\n";
+    "\n"
+    "Exit status: 0 when every file is written, 1 when the archive is damaged\n"
+    "or a file cannot be written (the output folder is then incomplete, and\n"
+    "the file being written is removed), 2 for a wrong command line.\n";
 
 // mkdir -p: every level of `path` that is missing.
 bool MakeFolders(const std::string& path) {
@@ -46,24 +51,30 @@ bool MakeFolders(const std::string& path) {
 
 std::string WalkPath(const std::string& destination, const IndexedEntry& e) { return destination + '\\' + e.name; }
 
+bool MakeFoldersInside(const std::string& destination, const std::string& relative) {
+    std::string why;
+    if (MakeFoldersBelow(destination, relative, why))
+        return true;
+    PrintError(kCommand, "cannot create the folder: %s", why.c_str());
+    return false;
+}
+
 // The files to write, the later of two equal names only, after every
 // folder they need exists.
 bool PrepareFolders(const ArchiveIndex& index, const NativeExtractCallback& output, const std::string& destination,
                     std::vector<InflateJob>& work) {
     std::map<std::string, size_t> latest;
     for (const IndexedEntry& e : index.entries) {
-        std::optional<std::string> path = output.LinuxPath(WalkPath(destination, e).c_str());
+        std::optional<std::string> path = output.RelativePath(WalkPath(destination, e).c_str());
         if (!path) {
             PrintError(kCommand, "%s: %s: the name has no UTF-8 form", index.path.c_str(), DescribeEntry(e).c_str());
             return false;
         }
-        if (e.IsFolder()) {
-            if (!MakeFolders(*path))
-                return false;
-            continue;
-        }
-        if (!MakeFolders(path->substr(0, path->rfind('/'))))
+        size_t parentEnd = e.IsFolder() ? path->size() : path->rfind('/');
+        if (!MakeFoldersInside(destination, path->substr(0, parentEnd == std::string::npos ? 0 : parentEnd)))
             return false;
+        if (e.IsFolder())
+            continue;
         auto [it, added] = latest.emplace(*path, work.size());
         if (!added)
             work[it->second].entry = nullptr;
@@ -92,8 +103,12 @@ int RunExtract(int argc, char** argv) {
     }
     NativeExtractCallback output(destination);
     std::vector<InflateJob> work;
-    if (!MakeFolders(destination) || !PrepareFolders(index, output, destination, work))
+    if (!MakeFolders(destination))
         return kExitFailure;
+    if (!PrepareFolders(index, output, destination, work)) {
+        PrintError(kCommand, "the output folder '%s' is incomplete", destination.c_str());
+        return kExitFailure;
+    }
     int64_t bytes = 0;
     for (const InflateJob& job : work)
         bytes += job.entry->size;
@@ -102,6 +117,8 @@ int RunExtract(int argc, char** argv) {
     bar.Finish();
     if (!ok) {
         PrintError(kCommand, "%s: %s", operands[0], error.c_str());
+        PrintError(kCommand, "the output folder '%s' is incomplete (no partly written file is left)",
+                   destination.c_str());
         return kExitFailure;
     }
     PrintText(stdout, "varnok-pack extract: %zu files, %lld bytes into %s in %.2f s, %.1f MB/s\n", work.size(),

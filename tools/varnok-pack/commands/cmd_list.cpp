@@ -19,7 +19,9 @@ constexpr char kHelp[] =
     "and name (UTF-8, '\\' between levels), in archive order.\n"
     "\n"
     "  -h, --help   show this help\n"
-    "\n";
+    "\n"
+    "Exit status: 0, 1 when FILE is no archive (or a folder, or unreadable),\n"
+    "2 for a wrong command line.\n";
 
 std::string FormatTime(uint64_t fileTime) {
     UnixTime t = FileTimeToUnix(fileTime);

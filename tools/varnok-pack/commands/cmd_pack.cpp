@@ -14,7 +14,7 @@
 #include "archive/stdio_file.h"
 #include "tools/varnok-pack/commands/cli.h"
 #include "tools/varnok-pack/commands/commands.h"
-#include "tools/varnok-pack/env/env_report.h"
+#include "tools/varnok-pack/commands/pack_checks.h"
 #include "tools/varnok-pack/pack/game_folder.h"
 #include "tools/varnok-pack/host/host_files.h"
 #include "tools/varnok-pack/pack/parallel_deflate.h"
@@ -36,8 +36,11 @@ constexpr char kHelp[] =
     "writes the archive alone, to be shipped as instdat.arc beside the program.\n"
     "GAMEDIR must hold install.env and insttscr.rct at its top level. Names are\n"
     "stored in Shift-JIS; set-up files come first, then folders in pre-order.\n"
-    "install.env is checked as 'varnok-pack env check --game GAMEDIR' does;\n"
-    "its warnings are shown, its errors stop the pack.\n"
+    "GAMEDIR and its install.env are checked first, as 'varnok-pack env check\n"
+    "--game GAMEDIR' does: warnings are shown, errors stop the pack. The output\n"
+    "itself, when written into GAMEDIR, is left out. An installer needs an\n"
+    "uninstaller: without one in GAMEDIR, beside --stub or named, pack refuses\n"
+    "unless --no-uninstaller is given.\n"
     "\n"
     "  -o, --output=OUT   the file to write (default: setup.exe with --stub,\n"
     "                     instdat.arc without); replaced only when complete\n"
@@ -45,14 +48,17 @@ constexpr char kHelp[] =
     "      --uninstaller=FILE  the UnInst.exe to add when GAMEDIR has none\n"
     "                     (default: the UnInst.exe beside --stub, which the\n"
     "                     same build makes)\n"
-    "      --no-uninstaller  add no UnInst.exe\n"
+    "      --no-uninstaller  ship without an uninstaller\n"
+    "      --strict       treat the check's warnings as errors\n"
     "      --level=N      compression level 0-9 on zlib's scale (default 6)\n"
     "  -j, --jobs=N       compress on N threads (default: the processors)\n"
     "  -h, --help         show this help\n"
     "\n"
     "SOURCE_DATE_EPOCH, when set, caps the stored file times at that moment,\n"
     "so that the same folder gives the same bytes.\n"
-    "\n";
+    "\n"
+    "Exit status: 0 when written, 1 when refused or failed (nothing written),\n"
+    "2 for a wrong command line.\n";
 
 struct PackOptions {
     std::string gameDir;
@@ -60,6 +66,7 @@ struct PackOptions {
     std::string output;
     std::string uninstaller;  // empty: the one beside the stub
     bool addUninstaller = true;
+    bool strict = false;
     int level = 6;
     int jobs = 1;
     std::optional<int64_t> latestTime;
@@ -72,6 +79,7 @@ int ParseOptions(int argc, char** argv, PackOptions& options) {
                                    {"stub", required_argument, nullptr, 's'},
                                    {"uninstaller", required_argument, nullptr, 'u'},
                                    {"no-uninstaller", no_argument, nullptr, 'n'},
+                                   {"strict", no_argument, nullptr, 'S'},
                                    {"level", required_argument, nullptr, 'l'},
                                    {"jobs", required_argument, nullptr, 'j'},
                                    {"help", no_argument, nullptr, 'h'},
@@ -93,6 +101,9 @@ int ParseOptions(int argc, char** argv, PackOptions& options) {
         case 'n':
             options.addUninstaller = false;
             break;
+        case 'S':
+            options.strict = true;
+            break;
         case 'l':
             if (!ParseIntOption(optarg, 0, 9, options.level))
                 return UsageError(kCommand, "--level wants a number from 0 to 9, not '%s'", optarg);
@@ -102,7 +113,7 @@ int ParseOptions(int argc, char** argv, PackOptions& options) {
                 return UsageError(kCommand, "--jobs wants a number from 1 to 256, not '%s'", optarg);
             break;
         case 'h':
-            std::printf("%s%s", kHelp, kExitCodeHelp);
+            std::fputs(kHelp, stdout);
             return kExitOk;
         default:
             return BadOption(kCommand, argv);
@@ -156,9 +167,11 @@ bool ReportWriter(const PayloadWriter& writer, const GameEntry& entry) {
     if (writer.LastError() == ArchiveStatus::SizeTooLarge)
         PrintError(kCommand, "'%s': the output would reach 2 GiB, which the installer cannot read",
                    entry.path.c_str());
-    else
+    else if (writer.LastError() == ArchiveStatus::WriteFailed)
         PrintError(kCommand, "'%s': %s: %s", entry.path.c_str(), DescribeArchiveStatus(writer.LastError()),
                    std::strerror(errno));
+    else  // refused by the writer itself: errno says nothing about it
+        PrintError(kCommand, "'%s': %s", entry.path.c_str(), DescribeArchiveStatus(writer.LastError()));
     return false;
 }
 
@@ -237,18 +250,24 @@ bool AddUninstaller(const PackOptions& options, std::vector<GameEntry>& entries,
         if (!strcasecmp(e.archiveName.c_str(), "UnInst.exe"))
             return true;
     }
-    if (!options.addUninstaller || (options.uninstaller.empty() && options.stub.empty()))
+    if (!options.addUninstaller)
         return true;
+    // Its links and uninstall entry would point at nothing.
+    const char* choice = "give --uninstaller FILE, or --no-uninstaller to ship without one; nothing written";
+    if (options.uninstaller.empty() && options.stub.empty()) {
+        PrintError(kCommand, "the game has no UnInst.exe and none is given: %s", choice);
+        return false;
+    }
     std::string path = options.uninstaller;
     if (path.empty()) {
         size_t folderEnd = options.stub.size();
         while (folderEnd > 0 && !IsPathSeparator(options.stub[folderEnd - 1]))
             --folderEnd;
         path = options.stub.substr(0, folderEnd) + "UnInst.exe";
-        // Beside the stub it is expected, not required.
         if (KindOf(path) == ItemKind::Missing) {
-            PrintError(kCommand, "no UnInst.exe beside the stub (%s); packed without an uninstaller", path.c_str());
-            return true;
+            PrintError(kCommand, "the game has no UnInst.exe, nor has the stub beside it (%s): %s", path.c_str(),
+                       choice);
+            return false;
         }
     }
     std::string error;
@@ -317,11 +336,9 @@ int RunPack(int argc, char** argv) {
         PrintError(kCommand, "%s", error.c_str());
         return kExitFailure;
     }
-    // Settings the installer would refuse to start with are not packed.
-    if (CheckGameSettings(options.gameDir, stderr) == kEnvErrors) {
-        PrintError(kCommand, "install.env has errors; nothing written");
+    if (!CheckGameBeforePack(options.gameDir, options.strict))
         return kExitFailure;
-    }
+    LeaveOutOwnOutput(options.output, entries);
     std::string added;
     if (!AddUninstaller(options, entries, added))
         return kExitFailure;

@@ -24,16 +24,21 @@ constexpr char kHelp[] =
     "\n"
     "  -j, --jobs=N   inflate on N threads (default: the processors)\n"
     "  -h, --help     show this help\n"
-    "\n";
+    "\n"
+    "Exit status: 0 when sound, 1 when damaged or unusable (no install.env or\n"
+    "insttscr.rct at the top level: the installer could not start), 2 for a\n"
+    "wrong command line.\n";
 
 // Inflated data goes nowhere.
-class DiscardOutput : public ExtractCallback {
+class DiscardOutput : public InflateOutput {
 public:
     void CreateFolder(const char*) override {}
     FILE* CreateOutputFile(const char*) override { return OpenPath(kNullDevice, "wb"); }
     void BeginFile(const char*, int32_t) override {}
     void Progress(int64_t, int32_t) override {}
     void SetFileTime(const char*, uint64_t) override {}
+    std::string CreateError() const override { return std::string(kNullDevice) + " cannot be opened"; }
+    void RemoveOutputFile(const char*) override {}
 };
 
 }  // namespace
@@ -65,6 +70,11 @@ int RunVerify(int argc, char** argv) {
         return kExitFailure;
     }
     bar.Finish();
+    if (const char* missing = MissingSetupFile(index)) {
+        PrintError(kCommand, "%s: unusable: no %s at the top level, so the installer cannot start from it", path,
+                   missing);
+        return kExitFailure;
+    }
     PrintText(stdout, "%s: sound: %zu files, %zu folders, %lld bytes\n", path, work.size(), index.entries.size() - work.size(),
                 static_cast<long long>(bytes));
     if (index.appended)

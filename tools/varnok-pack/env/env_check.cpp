@@ -14,7 +14,9 @@
 #include "shell/mbtext.h"
 #include "tools/varnok-pack/commands/cli.h"
 #include "tools/varnok-pack/env/env_report.h"
+#include "tools/varnok-pack/pack/game_folder.h"
 #include "tools/varnok-pack/pack/game_tree.h"
+#include "tools/varnok-pack/pack/launcher_picture.h"
 #include "tools/varnok-pack/host/host_files.h"
 #include "tools/varnok-pack/host/sjis.h"
 
@@ -56,6 +58,7 @@ public:
         va_end(args);
     }
     EnvVerdict verdict() const { return verdict_; }
+    const std::string& path() const { return path_; }
 
 private:
     struct Item {
@@ -131,14 +134,60 @@ int FirstUtf8Line(const std::string& bytes) {
     return first;
 }
 
+// A shell word for the file's path in the hints.
+std::string Quoted(const std::string& path) {
+    std::string quoted = "'";
+    for (char c : path)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Every title would be garbled, so UTF-8 text is an error; the mark alone
+// spoils only the first key.
 void CheckEncoding(const EnvParse& env, Findings& f) {
-    if (env.bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        f.Warn(1, "the file starts with a UTF-8 byte-order mark, which becomes part of the first key; "
-                  "save it as Shift-JIS (iconv -f UTF-8 -t CP932) without the mark");
-    } else if (int line = FirstUtf8Line(env.bytes)) {
-        f.Warn(line, "the file is UTF-8, but the installer reads Shift-JIS (code page 932) and would show garbage; "
-                     "convert it: iconv -f UTF-8 -t CP932 install.env > install.env.sjis");
+    bool mark = env.bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    int line = FirstUtf8Line(env.bytes.substr(mark ? 3 : 0));
+    if (!mark && !line)
+        return;
+    std::string file = Quoted(f.path()), sjis = Quoted(f.path() + ".sjis");
+    std::string convert = "convert it: tail -c +" + std::string(mark ? "4" : "1") + " " + file +
+                          " | iconv -f UTF-8 -t CP932 > " + sjis + " && mv " + sjis + " " + file;
+    if (line)
+        f.Error(line, "the file is UTF-8, but the installer reads Shift-JIS (code page 932) and would show garbage; %s",
+                convert.c_str());
+    else
+        f.Warn(1, "the file starts with a UTF-8 byte-order mark, which becomes part of the first key; %s",
+               convert.c_str());
+}
+
+// The text of a physical line (1-based), without its line end.
+std::string LineText(const std::string& bytes, int line) {
+    size_t start = 0;
+    for (int n = 1; n < line; ++n) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            return {};
+        start = end + 1;
     }
+    return bytes.substr(start, bytes.find_first_of("\r\n", start) - start);
+}
+
+// A value ends at its first blank: words after it are dropped unless they
+// are a comment, which begins with '/'.
+void CheckValueWords(const EnvParse& env, const SettingEntry& e, int line, Findings& f) {
+    std::string text = LineText(env.bytes, line);
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    size_t at = 0;
+    for (int word = 0; word < 2; ++word) {
+        while (at < text.size() && !blank(text[at]))
+            ++at;
+        while (at < text.size() && blank(text[at]))
+            ++at;
+    }
+    if (at < text.size() && text[at] != '/')
+        f.Warn(line, "%s keeps only '%s': the value ends at the first space or tab, so '%s' is dropped; "
+                     "write '|' for a space in a value, and begin a comment with '//'",
+               e.key, ShowName(e.value).c_str(), ShowName(text.substr(at)).c_str());
 }
 
 void CheckEntry(const EnvParse& env, const SettingEntry& e, std::map<std::string, int>& firstLines, Findings& f) {
@@ -153,6 +202,7 @@ void CheckEntry(const EnvParse& env, const SettingEntry& e, std::map<std::string
         f.Warn(line, "%s repeats line %d; only the first one counts", key.c_str(), it->second);
         return;
     }
+    CheckValueWords(env, e, line, f);
     if (key == "TITLEBAR" && MbsChr(e.value, '\\'))
         f.Warn(line, "the TITLEBAR value holds '\\', which no single-instance lock can be named with: "
                      "the installer would end at once, without a message");
@@ -308,7 +358,8 @@ void CheckGameFiles(const EnvParse& env, const std::string& gameDir, Findings& f
     if (const SettingEntry* help = FirstEntry("HELP_FILE"); help && help->value[0] != '-')
         RequireGameFile(env, gameDir, "HELP_FILE", help->value, f);
     if (!GameFileExists(gameDir, "UnInst.exe"))
-        f.Note(0, "%s has no UnInst.exe; pack adds the system's own uninstaller", gameDir.c_str());
+        f.Note(0, "%s has no UnInst.exe; pack adds ours (beside --stub, or --uninstaller FILE) or ships none "
+                  "with --no-uninstaller", gameDir.c_str());
 }
 
 // Shown one by one up to this many; a game without [delfiles] would
@@ -361,6 +412,29 @@ void CheckDelFiles(const EnvParse& env, const std::string& gameDir, Findings& f)
                left.size() - kUncoveredShown, gameDir.c_str());
 }
 
+// What pack refuses in the folder itself: names, links, the picture.
+void CheckGameFolder(const std::string& gameDir, Findings& f) {
+    std::vector<GameEntry> entries;
+    std::vector<std::string> notes;
+    std::string error;
+    bool scanned = ScanGameFolder(gameDir, std::nullopt, entries, error, &notes);
+    for (const std::string& note : notes)
+        f.Note(0, "%s", note.c_str());
+    if (!scanned) {
+        f.Error(0, "%s", error.c_str());
+        return;
+    }
+    // The scan found it at the top, in whatever case.
+    auto picture = std::find_if(entries.begin(), entries.end(),
+                                [](const GameEntry& e) { return !strcasecmp(e.archiveName.c_str(), "insttscr.rct"); });
+    std::string why;
+    PictureVerdict verdict = CheckLauncherPicture(picture->path, why);
+    if (verdict == PictureVerdict::Broken)
+        f.Error(0, "%s: %s", picture->path.c_str(), why.c_str());
+    else if (verdict == PictureVerdict::Smaller)
+        f.Warn(0, "%s: %s", picture->path.c_str(), why.c_str());
+}
+
 void CheckFile(const EnvParse& env, const char* gameDir, Findings& f) {
     CheckEncoding(env, f);
     CheckEntries(env, f);
@@ -368,6 +442,7 @@ void CheckFile(const EnvParse& env, const char* gameDir, Findings& f) {
     CheckSections(env, f);
     CheckTransferLines(env, f);
     if (gameDir) {
+        CheckGameFolder(gameDir, f);
         CheckGameFiles(env, gameDir, f);
         CheckDelFiles(env, gameDir, f);
     }

@@ -30,6 +30,7 @@ struct DiskItem {
     int64_t size = 0;
     int64_t seconds = 0;  // last write, Unix time
     int32_t nanoseconds = 0;
+    bool link = false;  // a symbolic link (a reparse point on Windows); the rest describes its target
 };
 
 // The items of a folder without "." and "..", links followed, in no
@@ -43,12 +44,13 @@ bool DescribePath(const std::string& path, DiskItem& item, std::string& error);
 // What `path` is, links followed.
 ItemKind KindOf(const std::string& path);
 
+// The absolute path of what `path` names, every link resolved; false with
+// the system's reason.
+bool ResolvedPath(const std::string& path, std::string& resolved, std::string& error);
+
 // One folder level; false with the system's reason (an existing folder is
 // not made again and fails; see KindOf).
 bool MakeFolder(const std::string& path, std::string& error);
-
-// The last-write time as a FILETIME; the access time stays.
-bool SetLastWriteTime(const std::string& path, uint64_t fileTime);
 
 // A new file with an unused name beside `path` (given back in tempPath),
 // open for binary writing and readable by others as a new file would be;

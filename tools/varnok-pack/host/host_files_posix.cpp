@@ -7,11 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <thread>
 
-#include "archive/filetime.h"
 
 const char kNullDevice[] = "/dev/null";
 
@@ -64,6 +64,8 @@ bool ListFolder(const std::string& path, std::vector<DiskItem>& items, std::stri
         if (item.name == "." || item.name == "..")
             continue;
         std::string why;
+        struct stat own;
+        item.link = lstat(JoinPath(path, item.name).c_str(), &own) == 0 && S_ISLNK(own.st_mode);
         if (!DescribePath(JoinPath(path, item.name), item, why)) {
             error = "'" + item.name + "': " + why;
             return false;
@@ -83,20 +85,21 @@ ItemKind KindOf(const std::string& path) {
     return stat(path.c_str(), &st) == 0 ? KindOfMode(st.st_mode) : ItemKind::Missing;
 }
 
+bool ResolvedPath(const std::string& path, std::string& resolved, std::string& error) {
+    std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr), &std::free);
+    if (!real) {
+        error = std::strerror(errno);
+        return false;
+    }
+    resolved = real.get();
+    return true;
+}
+
 bool MakeFolder(const std::string& path, std::string& error) {
     if (mkdir(path.c_str(), 0777) == 0)
         return true;
     error = std::strerror(errno);
     return false;
-}
-
-bool SetLastWriteTime(const std::string& path, uint64_t fileTime) {
-    UnixTime t = FileTimeToUnix(fileTime);
-    struct timespec times[2] = {};
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = static_cast<time_t>(t.seconds);
-    times[1].tv_nsec = t.nanoseconds;
-    return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
 FILE* CreateTempFileBeside(const std::string& path, std::string& tempPath) {

@@ -13,8 +13,6 @@
 
 const char kNullDevice[] = "NUL";
 
-namespace {
-
 // Short paths as given, so that Windows applies its usual rules to them;
 // from 248 characters (the limit of a folder path) the full path with the
 // long-path prefix, which takes no '/', "." or "..".
@@ -39,6 +37,8 @@ std::wstring WidePath(const std::string& path) {
         return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }
+
+namespace {
 
 struct HandleCloser {
     void operator()(HANDLE h) const { CloseHandle(h); }
@@ -134,7 +134,8 @@ bool ListFolder(const std::string& path, std::vector<DiskItem>& items, std::stri
         item.kind = KindOfAttributes(found.dwFileAttributes);
         item.size = static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
         SetItemTime(item, found.ftLastWriteTime);
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        item.link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (item.link &&
             !FollowLink(WidePath(JoinPath(path, item.name)), item)) {
             error = "'" + item.name + "': " + SystemMessage(GetLastError());
             return false;
@@ -160,22 +161,30 @@ ItemKind KindOf(const std::string& path) {
     return attributes == INVALID_FILE_ATTRIBUTES ? ItemKind::Missing : KindOfAttributes(attributes);
 }
 
+bool ResolvedPath(const std::string& path, std::string& resolved, std::string& error) {
+    UniqueHandle file(CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        error = SystemMessage(GetLastError());
+        return false;
+    }
+    std::wstring wide(32768, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(file.get(), wide.data(), static_cast<DWORD>(wide.size()), FILE_NAME_NORMALIZED);
+    if (n == 0 || n >= wide.size()) {
+        error = SystemMessage(GetLastError());
+        return false;
+    }
+    wide.resize(n);
+    resolved = WideToUtf8(wide);
+    return true;
+}
+
 bool MakeFolder(const std::string& path, std::string& error) {
     if (CreateDirectoryW(WidePath(path).c_str(), nullptr))
         return true;
     error = SystemMessage(GetLastError());
     return false;
-}
-
-bool SetLastWriteTime(const std::string& path, uint64_t fileTime) {
-    UniqueHandle file(CreateFileW(WidePath(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
-        return false;
-    }
-    FILETIME t{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
-    return SetFileTime(file.get(), nullptr, nullptr, &t) != 0;
 }
 
 FILE* CreateTempFileBeside(const std::string& path, std::string& tempPath) {

@@ -22,10 +22,13 @@ struct GameEntry {
 // `latestTime`, when given (SOURCE_DATE_EPOCH), caps every file's time at
 // that many seconds after 1970. Refuses, with a message naming the file:
 // a missing install.env or insttscr.rct at the top, a name with no
-// Shift-JIS form or one Windows cannot hold, a name over 259 bytes, a file
-// of 2 GiB or more, anything that is neither a file nor a folder.
+// Shift-JIS form or one Windows cannot hold (a device name such as CON.txt,
+// trailing dots or blanks), two names that differ only in case, a name over
+// 259 bytes, a file of 2 GiB or more, anything that is neither a file nor a
+// folder, a link to a folder or to anything outside the folder. A link to a
+// file inside the folder is packed as that file and named in `notes`.
 bool ScanGameFolder(const std::string& folder, std::optional<int64_t> latestTime, std::vector<GameEntry>& entries,
-                    std::string& error);
+                    std::string& error, std::vector<std::string>* notes = nullptr);
 
 // Adds a file from outside the game folder at the top level, where a scan
 // would have placed it. False, with a message naming the file, when it is

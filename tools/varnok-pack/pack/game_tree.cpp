@@ -5,8 +5,8 @@
 #include "tools/varnok-pack/host/host_files.h"
 #include "tools/varnok-pack/host/sjis.h"
 
-FolderLister GameFolderLister(const std::string& gameDir) {
-    return [gameDir](const std::string& folder, std::vector<FolderItem>& items) {
+FolderLister GameFolderLister(const std::string& gameDir, std::vector<std::string>* unlisted) {
+    return [gameDir, unlisted](const std::string& folder, std::vector<FolderItem>& items) {
         std::string relative = SjisToUtf8(folder).value_or("");
         if (relative.empty() != folder.empty())
             return false;
@@ -25,6 +25,8 @@ FolderLister GameFolderLister(const std::string& gameDir) {
         for (const DiskItem& item : found) {
             if (std::optional<std::string> name = Utf8ToSjis(item.name))
                 items.push_back({*name, item.kind == ItemKind::Folder});
+            else if (unlisted)
+                unlisted->push_back(JoinPath(path, item.name));
         }
         std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
         return true;

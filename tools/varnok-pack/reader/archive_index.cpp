@@ -1,5 +1,8 @@
 #include "tools/varnok-pack/reader/archive_index.h"
 
+#include <strings.h>
+
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -8,13 +11,30 @@
 #include "shell/mbtext.h"
 #include "tools/varnok-pack/commands/cli.h"
 #include "tools/varnok-pack/host/host_files.h"
+#include "tools/varnok-pack/reader/program_image.h"
 
 namespace {
 
-bool StartsWithMz(const char* path) {
-    UniqueFile file(OpenPath(path, "rb"));
+const char kCutShort[] = "cut short: the file ends inside an entry or before the end marker";
+
+bool StartsWithMz(FILE* file) {
     char magic[2];
-    return file && std::fread(magic, 1, 2, file.get()) == 2 && magic[0] == 'M' && magic[1] == 'Z';
+    return std::fread(magic, 1, 2, file) == 2 && magic[0] == 'M' && magic[1] == 'Z' && SeekFile(file, 0, SEEK_SET);
+}
+
+// The file as the system sees it, before it is read as an archive; false
+// with what it is instead.
+bool IsReadableFile(const char* path, std::string& error) {
+    DiskItem item;
+    if (!DescribePath(path, item, error))
+        return false;
+    if (item.kind == ItemKind::Folder)
+        error = "a folder, not an installer or archive";
+    else if (item.kind != ItemKind::File)
+        error = "not a file";
+    else if (item.size == 0)
+        error = "an empty file";
+    return error.empty();
 }
 
 std::string AtOffset(const char* name, int64_t offset) {
@@ -28,13 +48,14 @@ bool Refuse(std::string& error, const char* name, int64_t offset, const char* wh
 }
 
 bool ReadEntries(FILE* file, int64_t end, std::vector<IndexedEntry>& entries, std::string& error) {
-    const char* truncated = DescribeArchiveStatus(ArchiveStatus::Truncated);
+    const char* truncated = kCutShort;
     for (;;) {
         int64_t offset = TellFile(file);
         ArchiveEntry entry;
         ArchiveStatus status = ReadArchiveEntry(file, entry);
         if (status != ArchiveStatus::Ok)
-            return Refuse(error, entry.name, offset, DescribeArchiveStatus(status));
+            return Refuse(error, entry.name, offset,
+                          status == ArchiveStatus::Truncated ? truncated : DescribeArchiveStatus(status));
         if (entry.nameLength == 0)
             return offset + 2 <= end || Refuse(error, "", offset, truncated);
         IndexedEntry indexed;
@@ -89,14 +110,34 @@ std::string DescribeEntry(const IndexedEntry& entry) { return AtOffset(entry.nam
 bool ReadArchiveIndex(const char* path, ArchiveIndex& index, std::string& error) {
     index = ArchiveIndex{};
     index.path = path;
-    index.appended = StartsWithMz(path);
-    FILE* input = OpenPath(path, "rb");
-    OpenedArchive opened = index.appended ? OpenAppendedArchiveFile(input) : OpenPlainArchiveFile(input);
+    if (!IsReadableFile(path, error))
+        return false;
+    UniqueFile input(OpenPath(path, "rb"));
+    if (!input) {
+        error = std::string("cannot be opened: ") + std::strerror(errno);
+        return false;
+    }
+    index.appended = StartsWithMz(input.get());
+    int64_t imageEnd = index.appended ? ProgramImageEnd(input.get()) : -1;
+    int64_t length = SeekFileEnd(input.get());
+    if (!SeekFile(input.get(), 0, SEEK_SET)) {
+        error = std::string("cannot be read: ") + std::strerror(errno);
+        return false;
+    }
+    FILE* raw = input.release();
+    OpenedArchive opened = index.appended ? OpenAppendedArchiveFile(raw) : OpenPlainArchiveFile(raw);
     UniqueFile file(opened.file);
+    // An archive lies behind the program's own bytes; a trailer pointing
+    // into them is a coincidence of the program's last bytes.
+    bool insideProgram = opened.status == ArchiveStatus::Ok && TellFile(file.get()) < imageEnd;
+    if (opened.status == ArchiveStatus::BadTrailer || insideProgram) {
+        error = imageEnd < 0 || length <= imageEnd + 4
+                    ? "no archive attached: the file is a program with nothing behind it"
+                    : "cut short or damaged: its last 4 bytes do not point at an archive behind the program";
+        return false;
+    }
     if (opened.status != ArchiveStatus::Ok) {
         error = DescribeArchiveStatus(opened.status);
-        if (opened.status == ArchiveStatus::CannotOpen)
-            error += std::string(" (") + std::strerror(errno) + ")";
         return false;
     }
     index.start = TellFile(file.get());
@@ -118,4 +159,15 @@ bool CheckFolderOrder(const ArchiveIndex& index, std::string& error) {
             folders.insert(split.endsInSeparator ? split.text : split.text + '\\');
     }
     return true;
+}
+
+const char* MissingSetupFile(const ArchiveIndex& index) {
+    for (const char* name : {"install.env", "insttscr.rct"}) {
+        bool found = std::any_of(index.entries.begin(), index.entries.end(), [&](const IndexedEntry& e) {
+            return !e.IsFolder() && strcasecmp(e.name.c_str(), name) == 0;
+        });
+        if (!found)
+            return name;
+    }
+    return nullptr;
 }

@@ -38,5 +38,9 @@ bool ReadArchiveIndex(const char* path, ArchiveIndex& index, std::string& error)
 // message naming the first entry that breaks the rule.
 bool CheckFolderOrder(const ArchiveIndex& index, std::string& error);
 
+// The first of install.env and insttscr.rct that the archive lacks at its
+// top level (the installer cannot start without them), or nullptr.
+const char* MissingSetupFile(const ArchiveIndex& index);
+
 // "entry 'NAME' at offset N" for messages.
 std::string DescribeEntry(const IndexedEntry& entry);

@@ -2,10 +2,17 @@
 
 #include <cstring>
 
-#include "tools/varnok-pack/host/host_files.h"
+#include "tools/varnok-pack/host/files_below.h"
 #include "tools/varnok-pack/host/sjis.h"
 
-std::optional<std::string> NativeExtractCallback::LinuxPath(const char* walkPath) const {
+namespace {
+
+// The threads share one callback; each keeps the reason of its own last failure.
+thread_local std::string createError;
+
+}  // namespace
+
+std::optional<std::string> NativeExtractCallback::RelativePath(const char* walkPath) const {
     size_t n = destination_.size();
     if (std::strncmp(walkPath, destination_.c_str(), n) != 0 || walkPath[n] != '\\')
         return std::nullopt;
@@ -18,21 +25,29 @@ std::optional<std::string> NativeExtractCallback::LinuxPath(const char* walkPath
         if (c == '\\')
             c = '/';
     }
-    return destination_ + '/' + *name;
+    return name;
 }
 
 void NativeExtractCallback::CreateFolder(const char* path) {
     std::string ignored;
-    if (auto linuxPath = LinuxPath(path))
-        MakeFolder(*linuxPath, ignored);
+    if (auto relative = RelativePath(path))
+        MakeFoldersBelow(destination_, *relative, ignored);
 }
 
 FILE* NativeExtractCallback::CreateOutputFile(const char* path) {
-    auto linuxPath = LinuxPath(path);
-    return linuxPath ? OpenPath(*linuxPath, "wb") : nullptr;
+    auto relative = RelativePath(path);
+    createError = relative ? "" : "the name has no UTF-8 form";
+    return relative ? CreateFileBelow(destination_, *relative, createError) : nullptr;
 }
 
+std::string NativeExtractCallback::CreateError() const { return createError; }
+
 void NativeExtractCallback::SetFileTime(const char* path, uint64_t fileTime) {
-    if (auto linuxPath = LinuxPath(path))
-        SetLastWriteTime(*linuxPath, fileTime);
+    if (auto relative = RelativePath(path))
+        SetLastWriteTimeBelow(destination_, *relative, fileTime);
+}
+
+void NativeExtractCallback::RemoveOutputFile(const char* path) {
+    if (auto relative = RelativePath(path))
+        RemoveFileBelow(destination_, *relative);
 }

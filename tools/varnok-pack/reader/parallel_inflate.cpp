@@ -16,13 +16,17 @@
 
 namespace {
 
-// Forwards to the real output and keeps the bytes written to the current
-// file; each thread has its own.
+// Forwards to the real output and keeps whether the current file was made
+// and the bytes written to it; each thread has its own.
 class CountingCallback : public ExtractCallback {
 public:
     explicit CountingCallback(ExtractCallback& inner) : inner_(inner) {}
     void CreateFolder(const char* path) override { inner_.CreateFolder(path); }
-    FILE* CreateOutputFile(const char* path) override { return inner_.CreateOutputFile(path); }
+    FILE* CreateOutputFile(const char* path) override {
+        FILE* file = inner_.CreateOutputFile(path);
+        created = file != nullptr;
+        return file;
+    }
     void BeginFile(const char* path, int32_t size) override {
         written = 0;
         inner_.BeginFile(path, size);
@@ -32,6 +36,7 @@ public:
         inner_.Progress(bytes, count);
     }
     void SetFileTime(const char* path, uint64_t fileTime) override { inner_.SetFileTime(path, fileTime); }
+    bool created = false;
     int64_t written = 0;
 
 private:
@@ -46,9 +51,11 @@ std::string SizeMismatch(int64_t actual, int32_t stored) {
     return "inflates to " + std::to_string(actual) + " bytes, not its stored " + std::to_string(stored);
 }
 
+std::string Oversized(int32_t stored) { return "inflates to more than its stored " + std::to_string(stored) + " bytes"; }
+
 class Worker {
 public:
-    Worker(const std::string& archivePath, ExtractCallback& output, int32_t wholeBufferLimit)
+    Worker(const std::string& archivePath, InflateOutput& output, int32_t wholeBufferLimit)
         : limit_(wholeBufferLimit),
           archive_(OpenPath(archivePath, "rb")),
           decompressor_(libdeflate_alloc_decompressor()),
@@ -77,16 +84,20 @@ private:
         libdeflate_result rc = libdeflate_zlib_decompress_ex(decompressor_.get(), in, in_.size(), out,
                                                              static_cast<size_t>(e.size), &inUsed, &outUsed);
         if (rc == LIBDEFLATE_INSUFFICIENT_SPACE)
-            return "inflates to more than its stored " + std::to_string(e.size) + " bytes";
+            return Oversized(e.size);
         if (rc != LIBDEFLATE_SUCCESS || inUsed != in_.size())
             return DescribeArchiveStatus(ArchiveStatus::BadStream);
         if (outUsed != static_cast<size_t>(e.size))
             return SizeMismatch(static_cast<int64_t>(outUsed), e.size);
         UniqueFile file(output_.CreateOutputFile(job.walkPath.c_str()));
         if (!file)
-            return std::string(DescribeArchiveStatus(ArchiveStatus::CannotCreate)) + ": " + std::strerror(errno);
-        if (std::fwrite(out, 1, outUsed, file.get()) != outUsed || std::fclose(file.release()) != 0)
-            return std::string(DescribeArchiveStatus(ArchiveStatus::WriteFailed)) + ": " + std::strerror(errno);
+            return std::string(DescribeArchiveStatus(ArchiveStatus::CannotCreate)) + ": " + output_.CreateError();
+        errno = 0;
+        if (std::fwrite(out, 1, outUsed, file.get()) != outUsed || std::fclose(file.release()) != 0) {
+            std::string why = errno != 0 ? std::strerror(errno) : "the disk refused the data";
+            output_.RemoveOutputFile(job.walkPath.c_str());
+            return std::string(DescribeArchiveStatus(ArchiveStatus::WriteFailed)) + ": " + why;
+        }
         output_.SetFileTime(job.walkPath.c_str(), e.fileTime);
         return {};
     }
@@ -95,19 +106,24 @@ private:
         const IndexedEntry& e = *job.entry;
         if (!SeekFile(archive_.get(), e.dataOffset - 8, SEEK_SET))
             return DescribeArchiveStatus(ArchiveStatus::Truncated);
+        counting_.created = false;
         ArchiveStatus status =
-            inflater_.Inflate(archive_.get(), e.size, e.compressedSize, job.walkPath.c_str(), counting_, 0);
-        if (status != ArchiveStatus::Ok)
-            return DescribeArchiveStatus(status);
-        if (counting_.written != e.size)
-            return SizeMismatch(counting_.written, e.size);
-        return {};
+            inflater_.Inflate(archive_.get(), e.size, e.compressedSize, job.walkPath.c_str(), counting_, 0, e.size);
+        std::string why = status == ArchiveStatus::SizeTooLarge ? Oversized(e.size)
+                          : status == ArchiveStatus::CannotCreate
+                              ? std::string(DescribeArchiveStatus(status)) + ": " + output_.CreateError()
+                          : status != ArchiveStatus::Ok ? DescribeArchiveStatus(status)
+                          : counting_.written != e.size ? SizeMismatch(counting_.written, e.size)
+                                                        : std::string();
+        if (!why.empty() && counting_.created)
+            output_.RemoveOutputFile(job.walkPath.c_str());
+        return why;
     }
 
     int32_t limit_;
     UniqueFile archive_;
     std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor_;
-    ExtractCallback& output_;
+    InflateOutput& output_;
     CountingCallback counting_;
     EntryInflater inflater_;
     ByteBuffer in_;
@@ -117,7 +133,7 @@ private:
 }  // namespace
 
 bool InflateEntries(const std::string& archivePath, const std::vector<InflateJob>& jobs, int threads,
-                    ExtractCallback& output, ProgressBar& progress, std::string& error, int32_t wholeBufferLimit) {
+                    InflateOutput& output, ProgressBar& progress, std::string& error, int32_t wholeBufferLimit) {
     // Largest first, so that one big file does not finish alone at the end.
     std::vector<size_t> order(jobs.size());
     for (size_t i = 0; i < order.size(); ++i)

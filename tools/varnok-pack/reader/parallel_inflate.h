@@ -16,15 +16,25 @@
 
 constexpr int32_t kWholeBufferLimit = 32 << 20;
 
+// Where inflated files go: the walk's callback, and what a failed entry needs.
+class InflateOutput : public ExtractCallback {
+public:
+    // Why the last CreateOutputFile on this thread gave no file.
+    virtual std::string CreateError() const = 0;
+    // Removes the file CreateOutputFile made for `path`, left incomplete.
+    virtual void RemoveOutputFile(const char* path) = 0;
+};
+
 struct InflateJob {
     const IndexedEntry* entry;
     std::string walkPath;  // "DEST\\NAME", as the walk would join it
 };
 
 // Every job is checked to inflate to exactly its stored size with its
-// compressed size used up. On failure returns false with a message naming
-// the earliest bad entry (in job order) and its offset; jobs after it may be
-// left undone. `output` is called from several threads.
+// compressed size used up; no more than the stored size is ever written,
+// and a file whose entry fails is removed. On failure returns false with a
+// message naming the earliest bad entry (in job order) and its offset; jobs
+// after it may be left undone. `output` is called from several threads.
 bool InflateEntries(const std::string& archivePath, const std::vector<InflateJob>& jobs, int threads,
-                    ExtractCallback& output, ProgressBar& progress, std::string& error,
+                    InflateOutput& output, ProgressBar& progress, std::string& error,
                     int32_t wholeBufferLimit = kWholeBufferLimit);
