@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "config/transfer.h"
 #include "config/user_registry.h"
@@ -139,6 +140,22 @@ TEST(CdromSearchTest, NativeSearchFindsNoneAndTheExpansionsUseIt) {
     SetCdromRootOverride(nullptr);
     EXPECT_STREQ(FindCdromRoot(), "E:\\");
     EXPECT_STREQ(ExpandRegPlaceholders("REP_CDROM"), "E:\\");
+}
+
+TEST(CdromSearchTest, OnlyALineWithThePlaceholderSearches) {
+    static int searches;
+    SetCdromSearch([] {
+        ++searches;
+        return "Q:\\";
+    });
+    char first[kTransferTextSize], second[kTransferTextSize];
+    for (auto [split, line, expected] : {std::tuple{kIni, "Path=REP_INSTALL", 0}, std::tuple{kIni, "Cd=REP_CDROMDRIVE", 1},
+                                         std::tuple{kReg, "\"Cd\"=\"REP_CDROM\"", 1}, std::tuple{kReg, "\"A\"=\"b\"", 0}}) {
+        searches = 0;
+        EXPECT_EQ(split(line, first, second), kSplitDone) << line;
+        EXPECT_EQ(searches, expected) << line;
+    }
+    SetCdromSearch(nullptr);
 }
 
 }  // namespace

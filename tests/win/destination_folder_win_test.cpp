@@ -20,6 +20,7 @@
 #include "install/destination_path.h"
 #include "resources/resource.h"
 #include "shell/owner_window.h"
+#include "tests/e2e/driver/system_checks.h"
 #include "tests/e2e/driver/win_driver.h"
 #include "tests/win/temp_folder.h"
 
@@ -147,6 +148,17 @@ TEST(CreateFolderPathTest, CreatesOnlyMissingLevelsAndKeepsTheCurrentDirectory) 
         }
     }
     SetCurrentDirectoryA("C:\\");
+}
+
+// A destination that is, or passes through, a link is refused, and nothing
+// is made in the link's target.
+TEST(CreateFolderPathTest, RefusesALevelThatIsALink) {
+    const std::string links = PlantedLinks("varnok-win-links");
+    if (links.empty())
+        GTEST_SKIP() << "no links planted (tests/win/plant-links.sh)";
+    for (const char* path : {"to-outside", "to-outside\\Game", "install\\data\\Game"})
+        EXPECT_EQ(CreateFolderPath((links + "\\" + path).c_str()), 1) << path;
+    EXPECT_TRUE(Names(links + "\\outside").empty());
 }
 
 // What one run of ChooseDestinationFolder showed and gave.
@@ -316,6 +328,33 @@ TEST_F(SetupDialogTest, PickedFolderGetsTheGameFoldersAndNoStops) {
     EXPECT_EQ(run.boxes[0].text, "[" + composed + kConfirmSuffix);
     EXPECT_EQ(run.result, -1);
     EXPECT_EQ(run.out, "untouched");
+}
+
+// A pick too long for the game's folders says so and leaves SETUP open,
+// its field as it was: the player goes on with another folder.
+TEST_F(SetupDialogTest, TooLongPickKeepsSetupOpen) {
+    TempFolder base;
+    const std::string picked = base / std::string(250 - base.path().size() - 1, 'p');
+    ASSERT_TRUE(CreateDirectoryA(picked.c_str(), nullptr));
+    auto act = [&](HWND setup, SetupRun& run) {
+        SetControlText(setup, IDE_SETUP_FOLDER, "typed");
+        PressButton(setup, IDB_SETUP_BROWSE);
+        HWND picker = WaitForOwnedDialog(setup, kWaitMs);
+        if (!picker)
+            return;
+        SelectInPicker(picker, picked);
+        PressButton(picker, IDOK);
+        WaitUntilGone(picker, kWaitMs);
+        run.boxes.push_back(AnswerMessageBox(GetCurrentProcessId(), IDOK));
+        run.afterBrowse = WindowText(GetDlgItem(setup, IDE_SETUP_FOLDER));
+        Type("C:\\Games\\Again", IDOK)(setup, run);
+    };
+    SetupRun run = Run(act, {IDNO});
+    ASSERT_EQ(run.boxes.size(), 2u);
+    EXPECT_EQ(run.boxes[0].text, RefusalText(FolderVerdict::TooLong));
+    EXPECT_EQ(run.afterBrowse, "typed");
+    EXPECT_EQ(run.boxes[1].text, "[C:\\Games\\Again" + std::string(kConfirmSuffix));
+    EXPECT_EQ(run.result, -1);
 }
 
 }  // namespace

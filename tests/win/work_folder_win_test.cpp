@@ -58,6 +58,30 @@ TEST_F(WorkFolderTest, LivesUnderTheTempPathAsTheCurrentDirectoryUntilRemoved) {
     EXPECT_EQ(CurrentDirectory(), start_.path());
 }
 
+// Names planted for 600 ms of ticks ahead are passed over once that
+// time has come: the WorkFolder is always one this run made.
+TEST_F(WorkFolderTest, ANameTakenInAdvanceIsNotReused) {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::set<std::string> planted;
+    const DWORD from = GetTickCount() + 3000;
+    for (DWORD ticks = from; ticks != from + 600; ++ticks) {
+        char name[32];
+        FormatWorkFolderName(name, ticks);
+        if (CreateDirectoryA((temp + std::string(name)).c_str(), nullptr))
+            planted.insert(temp + std::string(name));
+    }
+    while (static_cast<int32_t>(GetTickCount() - (from + 200)) < 0)
+        Sleep(10);
+    if (GetTickCount() - from >= 400)
+        GTEST_SKIP() << "planting took longer than three seconds";
+    CreateWorkFolder();
+    EXPECT_EQ(planted.count(GetWorkFolderPath()), 0u) << GetWorkFolderPath();
+    EXPECT_TRUE(IsDirectory(GetWorkFolderPath()));
+    for (const std::string& path : planted)
+        RemoveDirectoryA(path.c_str());
+}
+
 // A start folder too long to keep (259 bytes or more): the WorkFolder is
 // still left and removed.
 TEST_F(WorkFolderTest, AStartFolderTooLongToKeepStillLetsTheFolderGo) {

@@ -21,10 +21,11 @@ std::optional<std::string> NativeExtractCallback::LinuxPath(const char* walkPath
     return destination_ + '/' + *name;
 }
 
-void NativeExtractCallback::CreateFolder(const char* path) {
+bool NativeExtractCallback::CreateFolder(const char* path) {
     std::string ignored;
     if (auto linuxPath = LinuxPath(path))
         MakeFolder(*linuxPath, ignored);
+    return true;
 }
 
 FILE* NativeExtractCallback::CreateOutputFile(const char* path) {
