@@ -91,6 +91,15 @@ std::optional<FolderVerdict> RunSetup() {
     return NormaliseDestination(settings, gFolderEditText);
 }
 
+// A level that is a link could lead the install, and the access batch, into
+// any folder of the system. A drive ("C:" or "C:\\") is the volume itself,
+// never a link a user planted, though a mounted volume's root shows as one.
+bool IsLinkLevel(const char* prefix) {
+    size_t length = std::strlen(prefix);
+    bool drive = (length == 2 || (length == 3 && prefix[2] == '\\')) && prefix[1] == ':';
+    return !drive && IsReparsePoint(prefix);
+}
+
 }  // namespace
 
 int ChooseDestinationFolder(char* out) {
@@ -181,9 +190,7 @@ int CreateFolderPath(const char* path) {
     for (int n = 1; n <= kMaxLevels; ++n) {
         char prefix[kPathSize];
         PathPrefix(text, prefix, n);
-        // A level that is a link could lead the install, and the access batch,
-        // into any folder of the system.
-        if (IsReparsePoint(prefix) || (!SetCurrentDirectoryA(prefix) && !CreateDirectoryA(prefix, nullptr)))
+        if (IsLinkLevel(prefix) || (!SetCurrentDirectoryA(prefix) && !CreateDirectoryA(prefix, nullptr)))
             return 1;
         if (std::strcmp(prefix, text) == 0)
             return 0;
