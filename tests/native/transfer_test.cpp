@@ -4,7 +4,7 @@
 
 #include <cstring>
 #include <string>
-#include <tuple>
+#include <utility>
 
 #include "config/transfer.h"
 #include "config/user_registry.h"
@@ -149,12 +149,10 @@ TEST(CdromSearchTest, OnlyALineWithThePlaceholderSearches) {
         return "Q:\\";
     });
     char first[kTransferTextSize], second[kTransferTextSize];
-    for (auto [split, line, expected] : {std::tuple{kIni, "Path=REP_INSTALL", 0}, std::tuple{kIni, "Cd=REP_CDROMDRIVE", 1},
-                                         std::tuple{kReg, "\"Cd\"=\"REP_CDROM\"", 1}, std::tuple{kReg, "\"A\"=\"b\"", 0}}) {
-        searches = 0;
+    for (auto [split, line] : {std::pair{kIni, "Path=REP_INSTALL"}, std::pair{kIni, "Cd=REP_CDROMDRIVE"},
+                               std::pair{kReg, "\"A\"=\"b\""}, std::pair{kReg, "\"Cd\"=\"REP_CDROM\""}})
         EXPECT_EQ(split(line, first, second), kSplitDone) << line;
-        EXPECT_EQ(searches, expected) << line;
-    }
+    EXPECT_EQ(searches, 2);
     SetCdromSearch(nullptr);
 }
 

@@ -10,6 +10,7 @@
 #include "install/registration.h"
 #include "install/shortcuts.h"
 #include "tests/e2e/driver/system_checks.h"
+#include "tests/e2e/e2e_paths.h"
 #include "tests/win/temp_folder.h"
 
 namespace {
@@ -27,31 +28,26 @@ TEST(ProbeFolderWritableTest, LeavesNoProbeFileAndFailsWhereNoFileCanBeMade) {
 // What the batch start was given, and what stood on disk at that moment.
 struct BatchStart {
     std::string commandLine, text, currentDirectory;
-    DWORD creationFlags = 0, startFlags = 0;
-    WORD show = 0xFFFF;
-};
-BatchStart gBatch;
+    DWORD creationFlags, startFlags;
+    WORD show;
+} gBatch;
 
 TEST(GrantFolderAccessTest, ThreeLinesStartedHiddenAtIdlePriorityFromTheTempFolder) {
-    TempFolder start;
-    SetCurrentDirectoryA(start.path().c_str());
     SetBatchStarter([](char* commandLine, DWORD creationFlags, STARTUPINFOA* startup) {
-        gBatch = {commandLine, ReadFileBytes(commandLine), CurrentDirectory(), creationFlags, startup->dwFlags,
+        gBatch = {commandLine, ReadFileBytes(commandLine), CurrentDirectory() + "\\", creationFlags, startup->dwFlags,
                   startup->wShowWindow};
     });
     GrantFolderAccess("C:\\Program Files\\My Game");
     SetBatchStarter(nullptr);
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    const std::string batch = temp + std::string("Pelladrover_fullaccess.bat");
+    const std::string batch = TempPath() + "Pelladrover_fullaccess.bat";
     EXPECT_EQ(gBatch.commandLine, batch);
-    EXPECT_EQ(gBatch.text, "echo y| cacls \"C:\\Program Files\\My Game\" /p everyone:F\r\ndel \"" + std::string(temp) +
+    EXPECT_EQ(gBatch.text, "echo y| cacls \"C:\\Program Files\\My Game\" /p everyone:F\r\ndel \"" + TempPath() +
                                "Pelladrover_fullaccess.pif\"\r\ndel \"" + batch + "\"\r\n");
-    EXPECT_EQ(gBatch.creationFlags, static_cast<DWORD>(IDLE_PRIORITY_CLASS));
-    EXPECT_EQ(gBatch.startFlags, static_cast<DWORD>(STARTF_USESHOWWINDOW));
+    EXPECT_EQ(gBatch.creationFlags, DWORD{IDLE_PRIORITY_CLASS});
+    EXPECT_EQ(gBatch.startFlags, DWORD{STARTF_USESHOWWINDOW});
     EXPECT_EQ(gBatch.show, SW_HIDE);
-    EXPECT_EQ(gBatch.currentDirectory + "\\", temp);
-    EXPECT_EQ(CurrentDirectory() + "\\", temp);
+    EXPECT_EQ(gBatch.currentDirectory, TempPath());
+    EXPECT_EQ(CurrentDirectory() + "\\", TempPath());
     DeleteFileA(batch.c_str());
     SetCurrentDirectoryA("C:\\");
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "tests/e2e/e2e_paths.h"
 #include "tests/win/temp_folder.h"
 #include "uninstall/self_removal.h"
 
@@ -14,9 +15,7 @@ namespace {
 TEST(FinisherCopyTest, TakenNameIsPassedOverAndTheHeldCopyCannotBeSwapped) {
     TempFolder folder;
     ASSERT_TRUE(WriteFileBytes(folder / "UnInst.exe", "the program"));
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    const std::string taken = temp + ("UnInst_" + std::to_string(GetCurrentProcessId()) + "_0.exe");
+    const std::string taken = TempPath() + "UnInst_" + std::to_string(GetCurrentProcessId()) + "_0.exe";
     ASSERT_TRUE(WriteFileBytes(taken, "planted"));
     std::string copy;
     UniqueHandle held = MakeFinisherCopy(folder / "UnInst.exe", copy);

@@ -7,6 +7,7 @@
 
 #include "shell/message_pump.h"
 #include "shell/work_folder.h"
+#include "tests/e2e/e2e_paths.h"
 #include "tests/win/temp_folder.h"
 
 namespace {
@@ -58,18 +59,16 @@ TEST_F(WorkFolderTest, LivesUnderTheTempPathAsTheCurrentDirectoryUntilRemoved) {
     EXPECT_EQ(CurrentDirectory(), start_.path());
 }
 
-// Names planted for 600 ms of ticks ahead are passed over once that
-// time has come: the WorkFolder is always one this run made.
+// Names planted for 600 ms of ticks ahead are passed over once that time
+// has come: the WorkFolder is always one this run made.
 TEST_F(WorkFolderTest, ANameTakenInAdvanceIsNotReused) {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
     std::set<std::string> planted;
     const DWORD from = GetTickCount() + 3000;
     for (DWORD ticks = from; ticks != from + 600; ++ticks) {
         char name[32];
         FormatWorkFolderName(name, ticks);
-        if (CreateDirectoryA((temp + std::string(name)).c_str(), nullptr))
-            planted.insert(temp + std::string(name));
+        if (std::string path = TempPath() + name; CreateDirectoryA(path.c_str(), nullptr))
+            planted.insert(path);
     }
     while (static_cast<int32_t>(GetTickCount() - (from + 200)) < 0)
         Sleep(10);
