@@ -243,7 +243,8 @@ ArchiveStatus ExtractArchive(FILE* archive, const char* destination, ExtractMode
         if (!JoinPath(path, destination, entry.name))
             return Fail(failure, ArchiveStatus::PathTooLong, entry, offset);
         if (entry.IsFolder()) {
-            callback.CreateFolder(path);
+            if (!callback.CreateFolder(path))
+                return Fail(failure, ArchiveStatus::CannotCreate, entry, offset);
             continue;
         }
         status = inflater.Inflate(archive, entry.size, entry.compressedSize, path, callback, static_cast<int32_t>(count));

@@ -13,8 +13,9 @@
 class ExtractCallback {
 public:
     virtual ~ExtractCallback() = default;
-    // A folder entry of the full pass; an existing folder is fine.
-    virtual void CreateFolder(const char* path) = 0;
+    // A folder entry of the full pass; an existing folder is fine. False
+    // when the folder is refused (a link met on the way), which fails the walk.
+    virtual bool CreateFolder(const char* path) = 0;
     // Creates or replaces an output file for binary writing; nullptr when it can't.
     virtual FILE* CreateOutputFile(const char* path) = 0;
     // A file starts: its path and stored size (label and per-file bar).

@@ -5,6 +5,7 @@
 
 #include "archive/extract.h"
 #include "archive/payload_locate.h"
+#include "shell/no_follow.h"
 
 // The running program's archive: instdat.arc beside the program file wins
 // over the archive appended to it. Found through the module path, so a
@@ -13,14 +14,20 @@ OpenedArchive OpenPayloadArchive();
 
 // The platform side of the walk: folders and files through the file API,
 // stored times with SetFileTime, the copy window's label and bars, and
-// message pumping after every ProgressUnit.
+// message pumping after every ProgressUnit. Nothing is created or written
+// through a link (reparse point) at or below the destination: such an
+// entry fails the walk.
 class WindowExtractCallback : public ExtractCallback {
 public:
-    void CreateFolder(const char* path) override;
+    explicit WindowExtractCallback(const char* destination) : folders_(destination) {}
+    bool CreateFolder(const char* path) override;
     FILE* CreateOutputFile(const char* path) override;
     void BeginFile(const char* path, int32_t size) override;
     void Progress(int64_t written, int32_t count) override;
     void SetFileTime(const char* path, uint64_t fileTime) override;
+
+private:
+    HeldFolders folders_;
 };
 
 // One pass over an opened archive, behind the copy window in the full pass.

@@ -34,9 +34,9 @@ OpenedArchive OpenPayloadArchive() {
     return OpenPayloadArchiveFor(program);
 }
 
-void WindowExtractCallback::CreateFolder(const char* path) { CreateDirectoryA(path, nullptr); }
+bool WindowExtractCallback::CreateFolder(const char* path) { return CreateFolderNoFollow(folders_, path); }
 
-FILE* WindowExtractCallback::CreateOutputFile(const char* path) { return std::fopen(path, "wb"); }
+FILE* WindowExtractCallback::CreateOutputFile(const char* path) { return CreateFileNoFollow(folders_, path); }
 
 void WindowExtractCallback::BeginFile(const char* path, int32_t size) {
     ShowCopyProgressFile(GetCopyProgressWindow(), path, size);
@@ -47,7 +47,8 @@ void WindowExtractCallback::Progress(int64_t written, int32_t count) {
 }
 
 void WindowExtractCallback::SetFileTime(const char* path, uint64_t fileTime) {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
     FILETIME lastWrite = {static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
@@ -69,7 +70,7 @@ void ExtractPayload(const char* destination, ExtractMode mode) {
     UniqueFile file(archive.file);
     if (!file || archive.status != ArchiveStatus::Ok)
         FailExtraction();
-    WindowExtractCallback callback;
+    WindowExtractCallback callback(destination);
     if (RunExtractionPass(archive, destination, mode, callback) != ArchiveStatus::Ok)
         FailExtraction();
 }

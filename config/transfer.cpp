@@ -13,12 +13,13 @@ constexpr char kRegSeparator[] = "\"=\"";
 
 char gInstallPath[kPathSize];
 const char* gCdromOverride;
+CdromSearch gCdromSearch = FindCdromRoot;
 char gDriveRoot[kPathSize];
 char gIniExpansion[kTransferTextSize];
 char gRegExpansion[kTransferTextSize];
 char gUnescaped[kUnescapeTextSize];
 
-const char* CdromRoot() { return gCdromOverride ? gCdromOverride : FindCdromRoot(); }
+const char* CdromRoot() { return gCdromOverride ? gCdromOverride : gCdromSearch(); }
 
 // Replaces the first occurrence of the placeholder in text[capacity];
 // false (text unchanged) when the result would not fit.
@@ -41,7 +42,8 @@ const char* Expand(char (&text)[kTransferTextSize], const char* line, const char
     if (length >= sizeof text)
         return nullptr;
     std::memcpy(text, line, length + 1);
-    if (!ReplaceFirst(text, sizeof text, cdromPlaceholder, CdromRoot()) ||
+    // The drive search asks about 26 drives: only for a line that needs it.
+    if ((MbsStr(text, cdromPlaceholder) && !ReplaceFirst(text, sizeof text, cdromPlaceholder, CdromRoot())) ||
         !ReplaceFirst(text, sizeof text, "REP_INSTALL", gInstallPath))
         return nullptr;
     return text;
@@ -53,6 +55,7 @@ void SetPlaceholderInstallPath(const char* path) { CopyText(gInstallPath, sizeof
 const char* GetPlaceholderInstallPath() { return gInstallPath; }
 
 void SetCdromRootOverride(const char* root) { gCdromOverride = root; }
+void SetCdromSearch(CdromSearch search) { gCdromSearch = search ? search : FindCdromRoot; }
 
 const char* FindCdromRootWith(DriveTypeQuery driveType) {
     for (char letter = 'A'; letter <= 'Z'; ++letter) {

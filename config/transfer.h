@@ -25,6 +25,9 @@ const char* GetPlaceholderInstallPath();
 // The CD-ROM root the expansions use: the drive search (FindCdromRoot) while
 // none is given; tests and varnok-pack give a fixed root, or null to search.
 void SetCdromRootOverride(const char* root);
+// The drive search itself, for tests; null restores FindCdromRoot.
+using CdromSearch = const char* (*)();
+void SetCdromSearch(CdromSearch search);
 
 // GetDriveTypeA's answer for a root such as "D:\\"; 5 is a CD-ROM drive.
 constexpr unsigned kDriveTypeCdrom = 5;

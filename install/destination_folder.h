@@ -20,6 +20,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 int BrowseForDestination(HWND owner);
 
 // Creates every missing level of path: 0 when all exist afterwards, 1 when
-// one cannot be made or the path is 2 bytes or shorter (a bare drive). The
+// one cannot be made, one is a link (reparse point) or the path is 2 bytes
+// or shorter (a bare drive). The
 // current directory is the same afterwards.
 int CreateFolderPath(const char* path);

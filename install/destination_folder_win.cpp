@@ -13,6 +13,7 @@
 #include "resources/resource.h"
 #include "shell/mbtext.h"
 #include "shell/messages.h"
+#include "shell/no_follow.h"
 #include "shell/owner_window.h"
 #include "shell/path_size.h"
 
@@ -90,6 +91,15 @@ std::optional<FolderVerdict> RunSetup() {
     return NormaliseDestination(settings, gFolderEditText);
 }
 
+// A level that is a link could lead the install, and the access batch, into
+// any folder of the system. A drive ("C:" or "C:\\") is the volume itself,
+// never a link a user planted, though a mounted volume's root shows as one.
+bool IsLinkLevel(const char* prefix) {
+    size_t length = std::strlen(prefix);
+    bool drive = (length == 2 || (length == 3 && prefix[2] == '\\')) && prefix[1] == ':';
+    return !drive && IsReparsePoint(prefix);
+}
+
 }  // namespace
 
 int ChooseDestinationFolder(char* out) {
@@ -128,11 +138,10 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         EndDialog(dialog, 0);
         return TRUE;
     case IDB_SETUP_BROWSE:
-        if (BrowseForDestination(dialog) != 0) {
-            EndDialog(dialog, 0);
-            return TRUE;
-        }
-        SetDlgItemTextA(dialog, IDE_SETUP_FOLDER, gFolderEditText);
+        // A refused pick has said why; SETUP stays, its field as it was,
+        // so that another folder can be picked or typed.
+        if (BrowseForDestination(dialog) == 0)
+            SetDlgItemTextA(dialog, IDE_SETUP_FOLDER, gFolderEditText);
         return TRUE;
     default:
         return FALSE;
@@ -181,7 +190,7 @@ int CreateFolderPath(const char* path) {
     for (int n = 1; n <= kMaxLevels; ++n) {
         char prefix[kPathSize];
         PathPrefix(text, prefix, n);
-        if (!SetCurrentDirectoryA(prefix) && !CreateDirectoryA(prefix, nullptr))
+        if (IsLinkLevel(prefix) || (!SetCurrentDirectoryA(prefix) && !CreateDirectoryA(prefix, nullptr)))
             return 1;
         if (std::strcmp(prefix, text) == 0)
             return 0;

@@ -36,17 +36,23 @@ bool TempFolderFile(char (&out)[kPathSize], const char* name) {
     return length > 0 && length < sizeof temp && JoinFolderFile(out, sizeof out, temp, name);
 }
 
+void StartProcess(char* commandLine, DWORD creationFlags, STARTUPINFOA* startup) {
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, startup,
+                       &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
+
+BatchStarter gStartBatch = StartProcess;
+
 void StartHidden(char* commandLine) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process = {};
-    if (CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr, nullptr,
-                       &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    gStartBatch(commandLine, IDLE_PRIORITY_CLASS, &startup);
 }
 
 }  // namespace
@@ -78,6 +84,8 @@ void GrantFolderAccess(const char* installFolder) {
     if (written)
         StartHidden(batch);
 }
+
+void SetBatchStarter(BatchStarter starter) { gStartBatch = starter ? starter : StartProcess; }
 
 void RegisterUninstaller(const char* installFolder) {
     char keyName[kUninstallKeySize];

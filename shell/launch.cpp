@@ -4,7 +4,8 @@
 
 bool QuoteCommandLine(char (&out)[260], const char* path) {
     size_t length = std::strlen(path);
-    if (length + 3 > sizeof out) {
+    static_assert(kQuotedPathLimit + 3 == sizeof out);
+    if (length > kQuotedPathLimit) {
         out[0] = '\0';
         return false;
     }

@@ -2,8 +2,14 @@
 // launcher and the install sequence.
 #pragma once
 
+#include <cstddef>
+
+// The longest path QuoteCommandLine takes: the quotes and the NUL fill a
+// 260-byte command line.
+constexpr size_t kQuotedPathLimit = 257;
+
 // The command line "\"<path>\"" in out; false, with out empty, when the
-// quoted path would not fit (nothing is ever started with a cut path).
+// path is longer than kQuotedPathLimit (nothing is ever started with a cut path).
 bool QuoteCommandLine(char (&out)[260], const char* path);
 
 // Windows: opens the file with the shell verb "open", owned by the owner

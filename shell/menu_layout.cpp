@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "shell/launch.h"
 #include "shell/mbtext.h"
 
 namespace {
@@ -15,13 +16,13 @@ constexpr char kDirectXText[] = "DirectX\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b
 constexpr char kInstallText[] = "\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b";
 
 // "<folder>\DirectX" and, when it is a folder, its set-up program; false
-// when either path would not fit.
+// when either path would not fit or the set-up could not be started quoted.
 bool TryDirectXFolder(const char* folder, size_t folderLength, FolderTest isFolder, char (&setup)[260]) {
     int n = std::snprintf(setup, sizeof setup, "%.*s\\DirectX", static_cast<int>(folderLength), folder);
     if (n < 0 || static_cast<size_t>(n) >= sizeof setup || !isFolder(setup))
         return false;
     constexpr char kProgram[] = "\\dxsetup.exe";
-    if (static_cast<size_t>(n) + sizeof kProgram > sizeof setup)
+    if (static_cast<size_t>(n) + sizeof kProgram - 1 > kQuotedPathLimit)
         return false;
     std::memcpy(setup + n, kProgram, sizeof kProgram);
     return true;

@@ -8,8 +8,8 @@
 // buffer needs 32 bytes.
 void FormatWorkFolderName(char* name, uint32_t ticks);
 
-// Remembers the current directory, creates the WorkFolder (an existing one is
-// reused) and makes it current.
+// Remembers the current directory, creates a new WorkFolder (when the name
+// is taken, the next number) and makes it current.
 void CreateWorkFolder();
 // Full path of the WorkFolder, no trailing backslash; empty before CreateWorkFolder.
 const char* GetWorkFolderPath();

@@ -14,6 +14,7 @@ namespace {
 // the folder name: a path too long to use fails visibly later, never truncated.
 char gWorkFolderPath[kPathSize + 32];
 char gSavedCurrentDirectory[kPathSize];
+constexpr int kWorkFolderAttempts = 10000;
 
 enum class ScanState { Finished, FirstPending, FetchNext };
 
@@ -62,6 +63,25 @@ DWORD WorkFolderTicks() {
     return clock ? clock() : GetTickCount();
 }
 
+// A folder or file of that name made in advance must not be read as our
+// set-up files: the tick count's name is created, or the next number's
+// while the name is taken. False when all are taken; a folder that cannot
+// be made for another reason keeps its name and fails later.
+bool NameNewWorkFolder(const char* temp) {
+    uint32_t ticks = WorkFolderTicks();
+    for (int attempt = 0; attempt < kWorkFolderAttempts; ++attempt, ++ticks) {
+        char name[32];
+        FormatWorkFolderName(name, ticks);
+        std::snprintf(gWorkFolderPath, sizeof gWorkFolderPath, "%s%s", temp, name);
+        if (CreateDirectoryA(gWorkFolderPath, nullptr))
+            return true;
+        DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void FormatWorkFolderName(char* name, uint32_t ticks) {
@@ -72,8 +92,6 @@ void CreateWorkFolder() {
     DWORD n = GetCurrentDirectoryA(kPathSize - 1, gSavedCurrentDirectory);
     if (n == 0 || n >= kPathSize - 1)
         gSavedCurrentDirectory[0] = '\0';
-    char name[32];
-    FormatWorkFolderName(name, WorkFolderTicks());
     char temp[MAX_PATH + 1];
     n = GetTempPathA(MAX_PATH - 1, temp);
     if (n == 0 || n >= MAX_PATH - 1)
@@ -83,8 +101,10 @@ void CreateWorkFolder() {
     // the WorkFolder to step to, so that it can still be removed at the end.
     if (gSavedCurrentDirectory[0] == '\0')
         CopyText(gSavedCurrentDirectory, sizeof gSavedCurrentDirectory, temp);
-    std::snprintf(gWorkFolderPath, sizeof gWorkFolderPath, "%s%s", temp, name);
-    CreateDirectoryA(gWorkFolderPath, nullptr);
+    // When every name is taken, a path no file can be made in: the setup
+    // pass then fails as it does for a folder that cannot be created.
+    if (!NameNewWorkFolder(temp))
+        std::strcat(gWorkFolderPath, "\\*");
     SetCurrentDirectoryA(gWorkFolderPath);
 }
 

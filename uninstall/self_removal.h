@@ -8,8 +8,17 @@
 
 #include <string>
 
+#include "shell/win_handles.h"
+
 // The finisher's first argument.
 constexpr char kFinishSwitch[] = "/finish";
+
+// The finisher's copy of `self` in the temp folder, made new (a name already
+// taken is passed over for the next) and written through the handle that
+// made it; then held, inheritable, not shareable for write or delete, and
+// deleted when its last handle closes, so the program started is the file
+// written. The copy's path goes into `copy`; nullptr when it cannot be made.
+UniqueHandle MakeFinisherCopy(const std::string& self, std::string& copy);
 
 // Starts the finisher for `self` (the running program's full path). False
 // when it could not be started; the program file then stays.

@@ -24,29 +24,81 @@ std::string TempFolder() {
 
 UniqueHandle OwnFile(HANDLE h) { return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
 
+constexpr int kCopyNames = 100;
+constexpr DWORD kCopyPiece = 64 * 1024;
+
+bool CopyContent(const std::string& self, HANDLE to) {
+    UniqueHandle from = OwnFile(
+        CreateFileA(self.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!from)
+        return false;
+    std::unique_ptr<char[]> piece(new char[kCopyPiece]);
+    for (;;) {
+        DWORD got = 0, put = 0;
+        if (!ReadFile(from.get(), piece.get(), kCopyPiece, &got, nullptr))
+            return false;
+        if (got == 0)
+            return true;
+        if (!WriteFile(to, piece.get(), got, &put, nullptr) || put != got)
+            return false;
+    }
+}
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, HANDLE b) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(b, &info) && info.dwVolumeSerialNumber == a.dwVolumeSerialNumber &&
+           info.nFileIndexHigh == a.nFileIndexHigh && info.nFileIndexLow == a.nFileIndexLow;
+}
+
 }  // namespace
 
-bool StartFinisher(const std::string& self) {
+UniqueHandle MakeFinisherCopy(const std::string& self, std::string& copy) {
     std::string temp = TempFolder();
     if (temp.empty())
-        return false;
-    char copy[kPathSize];
-    int n = std::snprintf(copy, sizeof copy, "%sUnInst_%lu.exe", temp.c_str(), GetCurrentProcessId());
-    if (n < 0 || static_cast<size_t>(n) >= sizeof copy || !CopyFileA(self.c_str(), copy, FALSE))
-        return false;
+        return nullptr;
+    UniqueHandle written;
+    for (int i = 0; i < kCopyNames && !written; ++i) {
+        char name[kPathSize];
+        int n = std::snprintf(name, sizeof name, "%sUnInst_%lu_%d.exe", temp.c_str(), GetCurrentProcessId(), i);
+        if (n < 0 || static_cast<size_t>(n) >= sizeof name)
+            return nullptr;
+        written = OwnFile(CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (written)
+            copy = name;
+        else if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+            return nullptr;
+    }
+    if (!written)
+        return nullptr;
+    BY_HANDLE_FILE_INFORMATION made;
+    if (!CopyContent(self, written.get()) || !GetFileInformationByHandle(written.get(), &made)) {
+        written.reset();
+        DeleteFileA(copy.c_str());
+        return nullptr;
+    }
+    // The program loader cannot open a file someone holds for writing: the
+    // copy is opened again, and must still be the file just written.
+    written.reset();
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    UniqueHandle copyFile = OwnFile(CreateFileA(copy, DELETE | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                                    &inherit, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    UniqueHandle held = OwnFile(CreateFileA(copy.c_str(), DELETE | GENERIC_READ, FILE_SHARE_READ, &inherit,
+                                            OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (held && !SameFile(made, held.get()))
+        held.reset();
+    return held;
+}
+
+bool StartFinisher(const std::string& self) {
+    std::string copy;
+    UniqueHandle copyFile = MakeFinisherCopy(self, copy);
+    if (!copyFile)
+        return false;
     HANDLE me = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me, SYNCHRONIZE, TRUE, 0);
     UniqueHandle original(me);
-    if (!copyFile || !original) {
-        copyFile.reset();
-        DeleteFileA(copy);
+    if (!original)
         return false;
-    }
     char commandLine[3 * kPathSize];
-    n = std::snprintf(commandLine, sizeof commandLine, "\"%s\" %s %llu \"%s\"", copy, kFinishSwitch,
+    int n = std::snprintf(commandLine, sizeof commandLine, "\"%s\" %s %llu \"%s\"", copy.c_str(), kFinishSwitch,
                       static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(me)), self.c_str());
     if (n < 0 || static_cast<size_t>(n) >= sizeof commandLine)
         return false;
@@ -55,7 +107,8 @@ bool StartFinisher(const std::string& self) {
     PROCESS_INFORMATION process = {};
     // The temp folder as its current folder: the install folder must not be
     // held by it when it is removed.
-    if (!CreateProcessA(copy, commandLine, nullptr, nullptr, TRUE, 0, nullptr, temp.c_str(), &startup, &process))
+    std::string temp = TempFolder();
+    if (!CreateProcessA(copy.c_str(), commandLine, nullptr, nullptr, TRUE, 0, nullptr, temp.c_str(), &startup, &process))
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

@@ -66,7 +66,8 @@ inline bool WalkPlain(FILE* archive, const std::string& dest, ExtractCallback& f
             return false;
         std::string walkPath = dest + "\\" + name;
         if (static_cast<int32_t>(LoadU32(field)) == kFolderSize) {
-            files.CreateFolder(walkPath.c_str());
+            if (!files.CreateFolder(walkPath.c_str()))
+                return false;
             continue;
         }
         uint32_t compressed = LoadU32(field + 4);

@@ -17,8 +17,8 @@ namespace {
 
 class HoldingCallback : public WindowExtractCallback {
 public:
-    HoldingCallback(int32_t payloadLength, DWORD holdMs, const char* readyFile)
-        : half_(payloadLength / 2), holdMs_(holdMs), readyFile_(readyFile) {}
+    HoldingCallback(const char* destination, int32_t payloadLength, DWORD holdMs, const char* readyFile)
+        : WindowExtractCallback(destination), half_(payloadLength / 2), holdMs_(holdMs), readyFile_(readyFile) {}
 
     void Progress(int64_t written, int32_t count) override {
         WindowExtractCallback::Progress(written, count);
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     CreateDirectoryA(argv[2], nullptr);
-    HoldingCallback callback(archive.payloadLength, static_cast<DWORD>(std::atoi(argv[3])) * 1000, argv[4]);
+    HoldingCallback callback(argv[2], archive.payloadLength, static_cast<DWORD>(std::atoi(argv[3])) * 1000, argv[4]);
     ArchiveStatus status = RunExtractionPass(archive, argv[2], ExtractModeFull, callback);
     std::fclose(archive.file);
     if (status != ArchiveStatus::Ok) {

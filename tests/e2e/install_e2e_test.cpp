@@ -40,6 +40,10 @@ const std::string kRoot =
 const std::string kFolderInvalid =
     "\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b\x90\xe6\x83\x74\x83\x48\x83\x8b\x83\x5f\x82\xcd\x96\xb3\x8c\xf8"
     "\x96\x94\x82\xcd\x8d\xec\x90\xac\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\n" ADMIN_LINE;
+// 指定された場所には書き込み出来ません。\n + the administrator line
+const std::string kNotWritable =
+    "\x8e\x77\x92\xe8\x82\xb3\x82\xea\x82\xbd\x8f\xea\x8f\x8a\x82\xc9\x82\xcd\x8f\x91\x82\xab\x8d\x9e\x82\xdd"
+    "\x8f\x6f\x97\x88\x82\xdc\x82\xb9\x82\xf1\x81\x42\n" ADMIN_LINE;
 // ファイルの読み込みに失敗しました。ファイルが壊れている可能性があります。
 const std::string kReadFailure =
     "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xcc\x93\xc7\x82\xdd\x8d\x9e\x82\xdd\x82\xc9\x8e\xb8\x94\x73\x82\xb5"
@@ -168,6 +172,8 @@ TEST(WholeInstall, EverySettingInUseThenASecondInstallOverTheFirst) {
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, kFullIni);
     DeleteFileA((SpecialFolder(CSIDL_WINDOWS) + "\\" + kFullIni).c_str());
     std::set<std::string> workFolders = WorkFolders();
+    const std::string pif = TempPath() + "Pelladrover_fullaccess.pif";
+    ASSERT_TRUE(WriteFileBytes(pif, ""));
 
     {
         Launcher launcher(Game("full/setup.exe"));
@@ -199,10 +205,12 @@ TEST(WholeInstall, EverySettingInUseThenASecondInstallOverTheFirst) {
     EXPECT_EQ(RegText(HKEY_CURRENT_USER, kFullRegKey, "InstTo"), folder);
     EXPECT_EQ(RegText(HKEY_CURRENT_USER, kFullRegKey, "Cd"), CdromRoot());
     EXPECT_EQ(WorkFolders(), workFolders);
-    // The access batch ran and removed itself.
-    for (DWORD start = GetTickCount(); PathExists(TempPath() + "Pelladrover_fullaccess.bat") && GetTickCount() - start < 15000;)
+    // The access batch ran: it removed its ".pif" twin, planted above, and itself.
+    const std::string batch = TempPath() + "Pelladrover_fullaccess.bat";
+    for (DWORD start = GetTickCount(); (PathExists(batch) || PathExists(pif)) && GetTickCount() - start < 15000;)
         Sleep(100);
-    EXPECT_FALSE(PathExists(TempPath() + "Pelladrover_fullaccess.bat"));
+    EXPECT_FALSE(PathExists(pif));
+    EXPECT_FALSE(PathExists(batch));
 
     // Again: the folder remembered by [reg] is proposed, the links are
     // written anew, an unticked desktop box makes nothing, and Esc on the
@@ -261,6 +269,11 @@ int VisibleWindowsTitled(DWORD processId, const char* title) {
 TEST(WholeInstall, EachStopShowsItsMessagesAndKeepsTheMenu) {
     const std::string file = "C:\\e2e-a-file";
     const std::string refused = "C:\\e2e-no-folder";
+    const std::string links = PlantedLinks("varnok-e2e-links");
+    ASSERT_FALSE(links.empty()) << "no links planted (tests/win/plant-links.sh)";
+    // No stop reaches the access batch, which would delete this.
+    const std::string pif = TempPath() + "Pelladrover_fullaccess.pif";
+    ASSERT_TRUE(WriteFileBytes(pif, ""));
     ForgetInstall(kPlainTitle, nullptr, "", {refused});
     {
         HANDLE made = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -269,6 +282,18 @@ TEST(WholeInstall, EachStopShowsItsMessagesAndKeepsTheMenu) {
     std::set<std::string> workFolders = WorkFolders();
     Launcher launcher(Game("plain/setup.exe"));
     ASSERT_TRUE(launcher.Up());
+
+    // The machine key cannot be made under a volatile parent: the
+    // administrator message, before SETUP.
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\-");
+    HKEY parent = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\-", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &parent, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(parent);
+    ASSERT_TRUE(launcher.PressInstall());
+    EXPECT_EQ(launcher.AnswerBox(IDOK), ADMIN_LINE);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\-");
 
     struct Stop {
         const char* name;
@@ -281,6 +306,9 @@ TEST(WholeInstall, EachStopShowsItsMessagesAndKeepsTheMenu) {
         {"root, retry", "C:\\", {{kRoot, IDRETRY}, {kCancelled, IDOK}}},
         {"no", refused, {{Confirmation(refused), IDNO}, {kCancelled, IDOK}}},
         {"uncreatable", file + "\\Game", {{Confirmation(file + "\\Game"), IDYES}, {kFolderInvalid, IDOK}}},
+        {"a link", links + "\\to-outside", {{Confirmation(links + "\\to-outside"), IDYES}, {kFolderInvalid, IDOK}}},
+        {"unwritable", links + "\\unwritable",
+         {{Confirmation(links + "\\unwritable"), IDYES}, {kNotWritable, IDOK}}},
     };
     for (const Stop& stop : stops) {
         SCOPED_TRACE(stop.name);
@@ -303,6 +331,9 @@ TEST(WholeInstall, EachStopShowsItsMessagesAndKeepsTheMenu) {
             EXPECT_EQ(launcher.AnswerBox(button), text);
     }
     EXPECT_FALSE(PathExists(refused));
+    EXPECT_TRUE(Names(links + "\\outside").empty());
+    EXPECT_TRUE(PathExists(pif));
+    DeleteFileA(pif.c_str());
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\-\\-"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallRoot + kPlainTitle));
     launcher.PressExit();
@@ -348,13 +379,10 @@ TEST(WholeInstall, OnlyATitleIntoAJapaneseFolderWithoutDesktopLink) {
 
 // ---- a full disk ----------------------------------------------------------
 
-TEST(WholeInstall, FullDiskEndsWithTheReadFailureAndNothingAfterIt) {
-    if (GetDriveTypeA("T:\\") == DRIVE_NO_ROOT_DIR)
-        GTEST_SKIP() << "no small drive T: (make-install-games.sh maps one when run as root with WINEPREFIX set)";
-    const std::string folder = "T:\\E2EBig";
-    ForgetInstall("E2E_BIG", nullptr, "Software\\VarnokE2E\\Big", {folder});
+// An install whose copy fails: the read failure, exit code -1, no WorkFolder left.
+void ExpectCopyFailure(const std::string& installer, const std::string& folder) {
     std::set<std::string> workFolders = WorkFolders();
-    Launcher launcher(Game("bigfile/setup.exe"));
+    Launcher launcher(Game(installer));
     ASSERT_TRUE(launcher.Up());
     ASSERT_TRUE(launcher.PressInstall());
     ASSERT_TRUE(SubmitSetup(launcher, folder));
@@ -362,10 +390,29 @@ TEST(WholeInstall, FullDiskEndsWithTheReadFailureAndNothingAfterIt) {
     EXPECT_EQ(launcher.AnswerBox(IDOK), kReadFailure);
     EXPECT_EQ(launcher.WaitForExit(30000), kExitFailure);
     EXPECT_EQ(WorkFolders(), workFolders);
+}
+
+TEST(WholeInstall, FullDiskEndsWithTheReadFailureAndNothingAfterIt) {
+    if (GetDriveTypeA("T:\\") == DRIVE_NO_ROOT_DIR)
+        GTEST_SKIP() << "no small drive T: (make-install-games.sh maps one when run as root with WINEPREFIX set)";
+    const std::string folder = "T:\\E2EBig";
+    ForgetInstall("E2E_BIG", nullptr, "Software\\VarnokE2E\\Big", {folder});
+    ExpectCopyFailure("bigfile/setup.exe", folder);
     EXPECT_FALSE(PathExists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\E2E_BIG"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallRoot + "E2E_BIG"));
     EXPECT_EQ(RegText(HKEY_CURRENT_USER, "Software\\VarnokE2E\\Big", "IsInst"), "<none>");
     RemoveTree(folder);
+}
+
+// A link inside the install folder (planted at data\ once the batch opened
+// the folder to everyone) stops the copy there: nothing goes through it.
+TEST(WholeInstall, ALinkInsideTheFolderStopsTheCopy) {
+    const std::string links = PlantedLinks("varnok-e2e-links");
+    ASSERT_FALSE(links.empty()) << "no links planted (tests/win/plant-links.sh)";
+    ForgetInstall(kFullTitle, kFullGroup, kFullRegKey, {});
+    ExpectCopyFailure("full/setup.exe", links + "\\install");
+    EXPECT_TRUE(Names(links + "\\outside").empty());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallRoot + kFullTitle));
 }
 
 // ---- before Vista ---------------------------------------------------------

@@ -37,7 +37,7 @@ int Plain(const char* archivePath, const char* dest, bool core) {
     if (!archive)
         return 1;
     UniqueFile owned(archive);
-    WindowExtractCallback files;
+    WindowExtractCallback files(dest);
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);

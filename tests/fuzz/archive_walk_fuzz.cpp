@@ -32,7 +32,10 @@ FILE* OpenNowhere() {
 
 class NowhereCallback : public ExtractCallback {
 public:
-    void CreateFolder(const char* path) override { CheckPath(path); }
+    bool CreateFolder(const char* path) override {
+        CheckPath(path);
+        return true;
+    }
     FILE* CreateOutputFile(const char* path) override {
         CheckPath(path);
         return OpenNowhere();

@@ -124,7 +124,10 @@ public:
         for (auto& [path, out] : files)
             std::free(out.data);
     }
-    void CreateFolder(const char* path) override { folders.push_back(path); }
+    bool CreateFolder(const char* path) override {
+        folders.push_back(path);
+        return true;
+    }
     FILE* CreateOutputFile(const char* path) override {
         if (failCreate)
             return nullptr;

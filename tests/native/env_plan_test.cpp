@@ -151,4 +151,15 @@ TEST(EnvPlan, LinksRegistrationAndBatch) {
     }
 }
 
+// Without INSTREADME the readme link takes the default label.
+TEST(EnvPlan, ReadmeLinkWithoutALabel) {
+    std::string json =
+        Plan("TITLEBAR Game\nINSTREADMEFL read.txt\n", Options([](PlanOptions& o) { o.typed = "D:\\G"; }));
+    // お読みください
+    const std::string label = "\xe3\x81\x8a\xe8\xaa\xad\xe3\x81\xbf\xe3\x81\x8f\xe3\x81\xa0\xe3\x81\x95\xe3\x81\x84";
+    EXPECT_NE(Field(json, "links").find(R"("path": "Game\\Game )" + label + R"(.LNK", "target": "D:\\G\\read.txt")"),
+              std::string::npos)
+        << Field(json, "links");
+}
+
 }  // namespace

@@ -105,6 +105,7 @@ bool InFolders(const char* path) { return gFolders.count(path) != 0; }
 
 TEST(DirectXSetup, WorkFolderFirstThenTheProgramsFolder) {
     const std::string longFolder = "C:\\" + std::string(240, 'a');
+    const std::string quotable = "C:\\" + std::string(234, 'a');
     struct Case {
         const char* name;
         std::string work, program;
@@ -124,12 +125,17 @@ TEST(DirectXSetup, WorkFolderFirstThenTheProgramsFolder) {
         // "\\DirectX" fits, "\\DirectX\\dxsetup.exe" does not.
         {"set-up path too long", longFolder, "D:\\setup.exe", {longFolder + "\\DirectX", "D:\\DirectX"},
          "D:\\DirectX\\dxsetup.exe"},
+        // A set-up path of 257 bytes is started quoted; one of 258 could not be.
+        {"longest quotable", quotable, "D:\\setup.exe", {quotable + "\\DirectX"}, quotable + "\\DirectX\\dxsetup.exe"},
+        {"one byte over", quotable + "a", "D:\\setup.exe", {quotable + "a\\DirectX"}, ""},
     };
     for (const Case& c : cases) {
         gFolders = c.folders;
         char setup[260] = "stale";
         EXPECT_EQ(FindDirectXSetup(c.work.c_str(), c.program.c_str(), InFolders, setup), !c.expected.empty()) << c.name;
         EXPECT_EQ(std::string(setup), c.expected) << c.name;
+        char quoted[260];
+        EXPECT_TRUE(c.expected.empty() || QuoteCommandLine(quoted, setup)) << c.name;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "config/transfer.h"
 #include "config/user_registry.h"
@@ -139,6 +140,20 @@ TEST(CdromSearchTest, NativeSearchFindsNoneAndTheExpansionsUseIt) {
     SetCdromRootOverride(nullptr);
     EXPECT_STREQ(FindCdromRoot(), "E:\\");
     EXPECT_STREQ(ExpandRegPlaceholders("REP_CDROM"), "E:\\");
+}
+
+TEST(CdromSearchTest, OnlyALineWithThePlaceholderSearches) {
+    static int searches;
+    SetCdromSearch([] {
+        ++searches;
+        return "Q:\\";
+    });
+    char first[kTransferTextSize], second[kTransferTextSize];
+    for (auto [split, line] : {std::pair{kIni, "Path=REP_INSTALL"}, std::pair{kIni, "Cd=REP_CDROMDRIVE"},
+                               std::pair{kReg, "\"A\"=\"b\""}, std::pair{kReg, "\"Cd\"=\"REP_CDROM\""}})
+        EXPECT_EQ(split(line, first, second), kSplitDone) << line;
+    EXPECT_EQ(searches, 2);
+    SetCdromSearch(nullptr);
 }
 
 }  // namespace

@@ -188,8 +188,9 @@ void SelectInPicker(HWND picker, const std::string& folder) {
     }
 }
 
-// Opens the picker, picks `folder` (or cancels when empty), then presses `button`.
-SetupAction Browse(const std::string& typed, const std::string& folder, int button) {
+// Opens the picker, picks `folder` (or cancels when empty), answers the box
+// the pick brings when `box` is given, then presses `button`.
+SetupAction Browse(const std::string& typed, const std::string& folder, int button, int box = 0) {
     return [=](HWND setup, SetupRun& run) {
         SetControlText(setup, IDE_SETUP_FOLDER, typed);
         PressButton(setup, IDB_SETUP_BROWSE);
@@ -200,6 +201,8 @@ SetupAction Browse(const std::string& typed, const std::string& folder, int butt
             SelectInPicker(picker, folder);
         PressButton(picker, folder.empty() ? IDCANCEL : IDOK);
         WaitUntilGone(picker, kWaitMs);
+        if (box)
+            run.boxes.push_back(AnswerMessageBox(GetCurrentProcessId(), box));
         run.afterBrowse = WindowText(GetDlgItem(setup, IDE_SETUP_FOLDER));
         PressButton(setup, button);
     };
@@ -316,6 +319,19 @@ TEST_F(SetupDialogTest, PickedFolderGetsTheGameFoldersAndNoStops) {
     EXPECT_EQ(run.boxes[0].text, "[" + composed + kConfirmSuffix);
     EXPECT_EQ(run.result, -1);
     EXPECT_EQ(run.out, "untouched");
+}
+
+// A pick too long for the game's folders says so and leaves SETUP open,
+// its field as it was: the player goes on with another folder.
+TEST_F(SetupDialogTest, TooLongPickKeepsSetupOpen) {
+    TempFolder base;
+    const std::string picked = base / std::string(250 - base.path().size() - 1, 'p');
+    ASSERT_TRUE(CreateDirectoryA(picked.c_str(), nullptr));
+    SetupRun run = Run(Browse("typed", picked, IDOK, IDOK), {IDNO});
+    ASSERT_EQ(run.boxes.size(), 2u);
+    EXPECT_EQ(run.boxes[0].text, RefusalText(FolderVerdict::TooLong));
+    EXPECT_EQ(run.afterBrowse, "typed");
+    EXPECT_EQ(run.boxes[1].text, "[" + proposal_.substr(0, 3) + "typed" + kConfirmSuffix);
 }
 
 }  // namespace

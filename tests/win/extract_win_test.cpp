@@ -16,6 +16,7 @@
 #include "archive/extract_payload.h"
 #include "archive/payload_writer.h"
 #include "resources/resource.h"
+#include "tests/e2e/driver/system_checks.h"
 #include "tests/win/temp_folder.h"
 
 namespace {
@@ -83,6 +84,7 @@ struct FileSeen {
 // count that moves in steps of 16 ms.
 class RecordingCallback : public WindowExtractCallback {
 public:
+    using WindowExtractCallback::WindowExtractCallback;
     void BeginFile(const char* path, int32_t size) override {
         WindowExtractCallback::BeginFile(path, size);
         files.push_back(FileSeen{path, {}});
@@ -126,7 +128,7 @@ protected:
         const std::vector<Entry> entries = {{"first.txt", "first", kBaseTime},
                                             {"locked.txt", "replacement", kBaseTime},
                                             {"after.txt", "after", kBaseTime}};
-        WindowExtractCallback callback;
+        WindowExtractCallback callback(destination_.path().c_str());
         EXPECT_EQ(Run(entries, ExtractModeFull, callback), ArchiveStatus::CannotCreate);
         EXPECT_EQ(GetCopyProgressWindow(), nullptr);
         EXPECT_EQ(ReadFileBytes(Out("first.txt")), "first");
@@ -147,7 +149,7 @@ TEST_F(ExtractTest, FullPassWritesEveryEntryWithItsTimeAndMovesTheBars) {
         {"data\\deep\\crosses.bin", Incompressible(3 * ProgressUnit + ProgressUnit / 2, 1), kBaseTime + 2},
         {"data\\exact.bin", Incompressible(2 * ProgressUnit, 2), kBaseTime + 30000000},
     };
-    RecordingCallback callback;
+    RecordingCallback callback(destination_.path().c_str());
     ASSERT_EQ(Run(entries, ExtractModeFull, callback), ArchiveStatus::Ok);
     EXPECT_EQ(GetCopyProgressWindow(), nullptr);
 
@@ -193,7 +195,7 @@ TEST_F(ExtractTest, SetupPassWritesOnlyTopLevelSetupFilesWithoutAWindow) {
         {"data\\bgm\\", ""},                      // the first deeper folder ends the pass
         {"late.txt", "never", kBaseTime},
     };
-    RecordingCallback callback;
+    RecordingCallback callback(destination_.path().c_str());
     ASSERT_EQ(Run(entries, ExtractModeSetup, callback), ArchiveStatus::Ok);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(ReadFileBytes(Out(entries[i].name)), entries[i].content);
@@ -229,7 +231,7 @@ bool WritableDespiteReadOnly(const std::string& path) {
 
 TEST_F(ExtractTest, ExistingFileIsReplaced) {
     ASSERT_TRUE(WriteFileBytes(Out("first.txt"), "old and longer content"));
-    RecordingCallback callback;
+    RecordingCallback callback(destination_.path().c_str());
     ASSERT_EQ(Run({{"first.txt", "new", kBaseTime}}, ExtractModeFull, callback), ArchiveStatus::Ok);
     EXPECT_EQ(ReadFileBytes(Out("first.txt")), "new");
     EXPECT_EQ(LastWriteTime(Out("first.txt")), kBaseTime);
@@ -258,7 +260,7 @@ TEST_F(ExtractTest, DamagedStreamFailsAndLeavesThePartlyWrittenFile) {
     bytes[bytes.size() - 5] ^= 0x55;  // the stream's Adler-32, just before the end marker's four zeros
     ASSERT_TRUE(WriteFileBytes(archivePath, bytes));
     OpenedArchive archive = OpenPlainArchive(archivePath.c_str());
-    WindowExtractCallback callback;
+    WindowExtractCallback callback(destination_.path().c_str());
     EXPECT_EQ(RunExtractionPass(archive, destination_.path().c_str(), ExtractModeFull, callback),
               ArchiveStatus::BadStream);
     std::fclose(archive.file);
@@ -267,9 +269,25 @@ TEST_F(ExtractTest, DamagedStreamFailsAndLeavesThePartlyWrittenFile) {
     EXPECT_NE(LastWriteTime(Out("big.bin")), kBaseTime);
 }
 
+// Nothing is made or written through a link, at the destination or below it.
+TEST_F(ExtractTest, LinkMetFailsThePassAndNothingGoesThroughIt) {
+    const std::string links = PlantedLinks("varnok-win-links");
+    if (links.empty())
+        GTEST_SKIP() << "no links planted (tests/win/plant-links.sh)";
+    for (auto [into, name] : {std::pair{"install", "data\\"}, std::pair{"install", "data\\level.bin"},
+                              std::pair{"install", "data\\save\\"}, std::pair{"to-outside", "game.exe"}}) {
+        const std::string destination = links + "\\" + into;
+        WindowExtractCallback callback(destination.c_str());
+        EXPECT_EQ(Run({{name, "x", kBaseTime}}, ExtractModeFull, callback, destination), ArchiveStatus::CannotCreate)
+            << name;
+    }
+    EXPECT_TRUE(Names(links + "\\outside").empty());
+}
+
 // Cancel only stops the animation: the control tells its owner, and the copy runs on.
 class CancellingCallback : public WindowExtractCallback {
 public:
+    using WindowExtractCallback::WindowExtractCallback;
     void Progress(int64_t written, int32_t count) override {
         WindowExtractCallback::Progress(written, count);
         HWND window = GetCopyProgressWindow();
@@ -298,7 +316,7 @@ private:
 TEST_F(ExtractTest, CancelStopsTheAnimationAndTheCopyRunsOn) {
     const std::vector<Entry> entries = {{"one.bin", Incompressible(3 * ProgressUnit, 5), kBaseTime},
                                         {"two.bin", Incompressible(ProgressUnit, 6), kBaseTime}};
-    CancellingCallback callback;
+    CancellingCallback callback(destination_.path().c_str());
     ASSERT_EQ(Run(entries, ExtractModeFull, callback), ArchiveStatus::Ok);
     EXPECT_TRUE(callback.stoppedAfterClick);
     for (const Entry& e : entries)

@@ -10,6 +10,7 @@
 #include "install/registration.h"
 #include "install/shortcuts.h"
 #include "tests/e2e/driver/system_checks.h"
+#include "tests/e2e/e2e_paths.h"
 #include "tests/win/temp_folder.h"
 
 namespace {
@@ -22,6 +23,33 @@ TEST(ProbeFolderWritableTest, LeavesNoProbeFileAndFailsWhereNoFileCanBeMade) {
     EXPECT_FALSE(PathExists(probe));
     EXPECT_EQ(ProbeFolderWritable((folder / "missing").c_str()), 1);
     EXPECT_FALSE(PathExists(folder / "missing"));
+}
+
+// What the batch start was given, and what stood on disk at that moment.
+struct BatchStart {
+    std::string commandLine, text, currentDirectory;
+    DWORD creationFlags, startFlags;
+    WORD show;
+} gBatch;
+
+TEST(GrantFolderAccessTest, ThreeLinesStartedHiddenAtIdlePriorityFromTheTempFolder) {
+    SetBatchStarter([](char* commandLine, DWORD creationFlags, STARTUPINFOA* startup) {
+        gBatch = {commandLine, ReadFileBytes(commandLine), CurrentDirectory() + "\\", creationFlags, startup->dwFlags,
+                  startup->wShowWindow};
+    });
+    GrantFolderAccess("C:\\Program Files\\My Game");
+    SetBatchStarter(nullptr);
+    const std::string batch = TempPath() + "Pelladrover_fullaccess.bat";
+    EXPECT_EQ(gBatch.commandLine, batch);
+    EXPECT_EQ(gBatch.text, "echo y| cacls \"C:\\Program Files\\My Game\" /p everyone:F\r\ndel \"" + TempPath() +
+                               "Pelladrover_fullaccess.pif\"\r\ndel \"" + batch + "\"\r\n");
+    EXPECT_EQ(gBatch.creationFlags, DWORD{IDLE_PRIORITY_CLASS});
+    EXPECT_EQ(gBatch.startFlags, DWORD{STARTF_USESHOWWINDOW});
+    EXPECT_EQ(gBatch.show, SW_HIDE);
+    EXPECT_EQ(gBatch.currentDirectory, TempPath());
+    EXPECT_EQ(CurrentDirectory() + "\\", TempPath());
+    DeleteFileA(batch.c_str());
+    SetCurrentDirectoryA("C:\\");
 }
 
 TEST(CreateShortcutTest, WritesTargetDescriptionAndWorkingFolderAndOverwrites) {

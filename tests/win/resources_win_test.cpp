@@ -37,7 +37,8 @@ uint32_t U32(const std::string& bytes, size_t at) { return LoadU32(reinterpret_c
 uint16_t U16(const std::string& bytes, size_t at) { return LoadU16(reinterpret_cast<const unsigned char*>(&bytes[at])); }
 
 TEST(ResourcesTest, DialogTemplatesAreJapanese) {
-    for (const char* name : {"COPYINGDELUX", "COPYING", "MAINDIALOG", "UNINSTALL"})
+    for (const char* name : {"COPYINGDELUX", "COPYING", "MAINDIALOG", "UNINSTALL", "ENDINSTALL_VISTA",
+                             "ENDINSTALL_VISTA_SHORT", "ENDINSTALL", "ENDINSTALL_SHORT"})
         EXPECT_NE(FindResourceExA(nullptr, RT_DIALOG, name, MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)), nullptr)
             << name;
 }

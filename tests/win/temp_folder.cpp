@@ -71,3 +71,9 @@ std::string CurrentDirectory() {
     DWORD n = GetCurrentDirectoryA(sizeof path, path);
     return std::string(path, n < sizeof path ? n : 0);
 }
+
+std::string PlantedLinks(const std::string& name) {
+    std::string root = "C:\\" + name;
+    DWORD attributes = GetFileAttributesA((root + "\\to-outside").c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? root : "";
+}

@@ -27,3 +27,7 @@ std::string ReadFileBytes(const std::string& path, bool* exists = nullptr);
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
 std::string CurrentDirectory();
+
+// C:\NAME as tests/win/plant-links.sh NAME leaves it, or "" when its link
+// to-outside is no reparse point here.
+std::string PlantedLinks(const std::string& name);

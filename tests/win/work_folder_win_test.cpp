@@ -7,6 +7,7 @@
 
 #include "shell/message_pump.h"
 #include "shell/work_folder.h"
+#include "tests/e2e/e2e_paths.h"
 #include "tests/win/temp_folder.h"
 
 namespace {
@@ -56,6 +57,30 @@ TEST_F(WorkFolderTest, LivesUnderTheTempPathAsTheCurrentDirectoryUntilRemoved) {
     RemoveWorkFolder();
     EXPECT_FALSE(PathExists(path));
     EXPECT_EQ(CurrentDirectory(), start_.path());
+}
+
+// Names planted for 600 ms of ticks ahead are passed over once that time
+// has come: the WorkFolder is always one this run made.
+TEST_F(WorkFolderTest, ANameTakenInAdvanceIsNotReused) {
+    std::set<std::string> planted;
+    const DWORD from = GetTickCount() + 3000;
+    for (DWORD ticks = from; ticks != from + 600; ++ticks) {
+        char name[32];
+        FormatWorkFolderName(name, ticks);
+        if (std::string path = TempPath() + name; CreateDirectoryA(path.c_str(), nullptr))
+            planted.insert(path);
+    }
+    while (static_cast<int32_t>(GetTickCount() - (from + 200)) < 0)
+        Sleep(10);
+    const bool inTime = GetTickCount() - from < 400;
+    if (inTime)
+        CreateWorkFolder();
+    for (const std::string& path : planted)
+        RemoveDirectoryA(path.c_str());
+    if (!inTime)
+        GTEST_SKIP() << "planting took longer than three seconds";
+    EXPECT_EQ(planted.count(GetWorkFolderPath()), 0u) << GetWorkFolderPath();
+    EXPECT_TRUE(IsDirectory(GetWorkFolderPath()));
 }
 
 // A start folder too long to keep (259 bytes or more): the WorkFolder is

@@ -32,7 +32,7 @@ constexpr char kHelp[] =
 // Inflated data goes nowhere.
 class DiscardOutput : public InflateOutput {
 public:
-    void CreateFolder(const char*) override {}
+    bool CreateFolder(const char*) override { return true; }
     FILE* CreateOutputFile(const char*) override { return OpenPath(kNullDevice, "wb"); }
     void BeginFile(const char*, int32_t) override {}
     void Progress(int64_t, int32_t) override {}

@@ -28,10 +28,11 @@ std::optional<std::string> NativeExtractCallback::RelativePath(const char* walkP
     return name;
 }
 
-void NativeExtractCallback::CreateFolder(const char* path) {
+bool NativeExtractCallback::CreateFolder(const char* path) {
     std::string ignored;
     if (auto relative = RelativePath(path))
         MakeFoldersBelow(destination_, *relative, ignored);
+    return true;
 }
 
 FILE* NativeExtractCallback::CreateOutputFile(const char* path) {

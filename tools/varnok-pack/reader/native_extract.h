@@ -16,7 +16,7 @@ public:
 
     // Like the installer, the result is not looked at: a missing folder shows
     // when its first file cannot be created.
-    void CreateFolder(const char* path) override;
+    bool CreateFolder(const char* path) override;
     FILE* CreateOutputFile(const char* path) override;
     void BeginFile(const char*, int32_t) override {}
     void Progress(int64_t, int32_t) override {}

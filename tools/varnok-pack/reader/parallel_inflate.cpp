@@ -21,7 +21,7 @@ namespace {
 class CountingCallback : public ExtractCallback {
 public:
     explicit CountingCallback(ExtractCallback& inner) : inner_(inner) {}
-    void CreateFolder(const char* path) override { inner_.CreateFolder(path); }
+    bool CreateFolder(const char* path) override { return inner_.CreateFolder(path); }
     FILE* CreateOutputFile(const char* path) override {
         FILE* file = inner_.CreateOutputFile(path);
         created = file != nullptr;
