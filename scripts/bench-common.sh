@@ -32,7 +32,7 @@ bench_setup() {
 
 # The archive benchmark's corpus in DIR, made by $bench when missing or made
 # by an older version of the generator.
-corpus_version=2
+corpus_version=3
 bench_corpus() {  # DIR [BIG_MB]
     if [ ! -f "$1/install.env" ] || [ "$(cat "$1.version" 2>/dev/null)" != "$corpus_version" ]; then
         echo "making the corpus in $1"

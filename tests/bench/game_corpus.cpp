@@ -379,9 +379,30 @@ std::string FontContent(size_t size, Rng& rng) {
     return out;
 }
 
-// A packed data file: an index of named entries, then the entries, some
-// deflated by the game's own packer (scripts, pictures), some stored as they
-// are (uncompressed pictures and sounds, already-compressed pictures).
+// A packed data file: an index of named entries, then the entries.
+std::string PackFile(const std::vector<std::string>& entries, Rng& rng, size_t size) {
+    std::string out = "PACK";
+    PutLe(out, entries.size(), 4);
+    size_t offset = 8 + 64 * entries.size();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        std::string name = "entry" + std::to_string(i) + ".bin";
+        name.resize(48, '\0');
+        out += name;
+        PutLe(out, offset, 4);
+        PutLe(out, entries[i].size(), 4);
+        PutLe(out, rng.Next() % 2, 4);
+        PutLe(out, 0, 4);
+        offset += entries[i].size();
+    }
+    for (const std::string& e : entries)
+        out += e;
+    out.resize(size);
+    return out;
+}
+
+// A packed data file's entries, some deflated by the game's own packer
+// (scripts, pictures), some stored as they are (uncompressed pictures and
+// sounds, already-compressed pictures).
 std::string PackContent(size_t size, Rng& rng) {
     std::vector<std::string> entries;
     size_t total = 0;
@@ -404,23 +425,7 @@ std::string PackContent(size_t size, Rng& rng) {
         }
         total += length;
     }
-    std::string out = "PACK";
-    PutLe(out, entries.size(), 4);
-    size_t offset = 8 + 64 * entries.size();
-    for (size_t i = 0; i < entries.size(); ++i) {
-        std::string name = "entry" + std::to_string(i) + ".bin";
-        name.resize(48, '\0');
-        out += name;
-        PutLe(out, offset, 4);
-        PutLe(out, entries[i].size(), 4);
-        PutLe(out, rng.Next() % 2, 4);
-        PutLe(out, 0, 4);
-        offset += entries[i].size();
-    }
-    for (const std::string& e : entries)
-        out += e;
-    out.resize(size);
-    return out;
+    return PackFile(entries, rng, size);
 }
 
 // A program: machine code (common instruction forms with random operands,
@@ -441,6 +446,61 @@ std::string ProgramContent(size_t size, Rng& rng) {
         out += "Get" + std::to_string(rng.Between(1, 400)) + "Proc" + std::string(1 + rng.Next() % 3, '\0');
     out.resize(size);
     return out;
+}
+
+// An uncompressed 32-bit sprite: rows of flat colours with soft edges
+// between transparent margins.
+std::string SpriteContent(size_t size, Rng& rng) {
+    const size_t width = rng.Between(64, 512);
+    std::string out;
+    out.reserve(size + 4 * width);
+    uint32_t color = static_cast<uint32_t>(rng.Next());
+    size_t margin = width / 4;
+    while (out.size() < size) {
+        margin = std::clamp<size_t>(margin + rng.Between(0, 4), 2, width / 2) - 2;
+        if (rng.Next() % 16 == 0)
+            color = static_cast<uint32_t>(rng.Next());
+        for (size_t x = 0; x < width; ++x) {
+            bool inside = x >= margin && x < width - margin;
+            uint32_t pixel = inside ? (color & 0xFFFFFF) | 0xFF000000 : 0;
+            if (inside && rng.Next() % 6 == 0)
+                pixel += static_cast<uint32_t>(rng.Next() % 4) * 0x010101;
+            PutLe(out, pixel, 4);
+        }
+    }
+    out.resize(size);
+    return out;
+}
+
+// The engine's own container of sprites and scripts, tens of MB: sprite
+// sheets compressed as PNG, raw sprites, scripts deflated by the engine's
+// packer, plain scripts and compiled ones. Deflate shrinks it by a third.
+std::string ContainerContent(size_t size, Rng& rng) {
+    std::vector<std::string> entries;
+    size_t total = 0;
+    while (total < size) {
+        size_t length = std::min(size - total, rng.Between(16 << 10, 600 << 10));
+        switch (rng.Next() % 7) {
+        case 0:
+        case 1:
+            entries.push_back(PngContent(length, rng));
+            break;
+        case 2:
+        case 3:
+            entries.push_back(DeflatedContent(length, rng, TextContent));
+            break;
+        case 4:
+            entries.push_back(SpriteContent(length, rng));
+            break;
+        case 5:
+            entries.push_back(TextContent(length, rng));
+            break;
+        default:
+            entries.push_back(ProgramContent(length, rng));
+        }
+        total += length;
+    }
+    return PackFile(entries, rng, size);
 }
 
 void Write(const std::filesystem::path& path, const std::string& content) {
@@ -490,6 +550,9 @@ void MakeGameCorpus(const std::filesystem::path& dir, long bigMegabytes) {
         }
     }
     Write(dir / "data/scenario.dat", TextContent(11 << 20, rng));
+    // Two large containers, 92 MiB.
+    Write(dir / "data/arc/sprite.arc", ContainerContent(56 << 20, rng));
+    Write(dir / "data/arc/script.arc", ContainerContent(36 << 20, rng));
     if (bigMegabytes > 0) {
         // Written in 1 MiB pieces, half incompressible and half picture.
         std::filesystem::create_directories(dir / "data/movie");
