@@ -379,8 +379,20 @@ std::string FontContent(size_t size, Rng& rng) {
     return out;
 }
 
-// A packed data file: an index of named entries, then the entries.
-std::string PackFile(const std::vector<std::string>& entries, Rng& rng, size_t size) {
+using Maker = std::string (*)(size_t, Rng&);
+
+std::string DeflatedText(size_t size, Rng& rng) { return DeflatedContent(size, rng, TextContent); }
+
+// A packed data file: an index of named entries, then the entries, of 16 KiB
+// to `largest` bytes, each made by one of `makers` drawn at random.
+std::string PackFile(size_t size, Rng& rng, size_t largest, const std::vector<Maker>& makers) {
+    std::vector<std::string> entries;
+    size_t total = 0;
+    while (total < size) {
+        size_t length = std::min(size - total, rng.Between(16 << 10, largest));
+        entries.push_back(makers[rng.Next() % makers.size()](length, rng));
+        total += length;
+    }
     std::string out = "PACK";
     PutLe(out, entries.size(), 4);
     size_t offset = 8 + 64 * entries.size();
@@ -400,32 +412,13 @@ std::string PackFile(const std::vector<std::string>& entries, Rng& rng, size_t s
     return out;
 }
 
-// A packed data file's entries, some deflated by the game's own packer
-// (scripts, pictures), some stored as they are (uncompressed pictures and
-// sounds, already-compressed pictures).
+// A packed data file of the kind games carry beside their media: some
+// entries deflated by the game's own packer (scripts, pictures), some
+// stored as they are (uncompressed pictures and sounds, already-compressed
+// pictures).
 std::string PackContent(size_t size, Rng& rng) {
-    std::vector<std::string> entries;
-    size_t total = 0;
-    while (total < size) {
-        size_t length = std::min(size - total, rng.Between(16 << 10, 400 << 10));
-        switch (rng.Next() % 6) {
-        case 0:
-        case 1:
-            entries.push_back(DeflatedContent(length, rng, TextContent));
-            break;
-        case 2:
-            entries.push_back(PngContent(length, rng));
-            break;
-        case 3:
-        case 4:
-            entries.push_back(PictureContent(length, rng));
-            break;
-        default:
-            entries.push_back(SoundContent(length, rng));
-        }
-        total += length;
-    }
-    return PackFile(entries, rng, size);
+    return PackFile(size, rng, 400 << 10,
+                    {DeflatedText, DeflatedText, PngContent, PictureContent, PictureContent, SoundContent});
 }
 
 // A program: machine code (common instruction forms with random operands,
@@ -473,34 +466,11 @@ std::string SpriteContent(size_t size, Rng& rng) {
 }
 
 // The engine's own container of sprites and scripts, tens of MB: sprite
-// sheets compressed as PNG, raw sprites, scripts deflated by the engine's
-// packer, plain scripts and compiled ones. Deflate shrinks it by a third.
+// sheets compressed as PNG, scripts deflated by the engine's packer, raw
+// sprites, plain scripts and compiled ones. Deflate shrinks it by a third.
 std::string ContainerContent(size_t size, Rng& rng) {
-    std::vector<std::string> entries;
-    size_t total = 0;
-    while (total < size) {
-        size_t length = std::min(size - total, rng.Between(16 << 10, 600 << 10));
-        switch (rng.Next() % 7) {
-        case 0:
-        case 1:
-            entries.push_back(PngContent(length, rng));
-            break;
-        case 2:
-        case 3:
-            entries.push_back(DeflatedContent(length, rng, TextContent));
-            break;
-        case 4:
-            entries.push_back(SpriteContent(length, rng));
-            break;
-        case 5:
-            entries.push_back(TextContent(length, rng));
-            break;
-        default:
-            entries.push_back(ProgramContent(length, rng));
-        }
-        total += length;
-    }
-    return PackFile(entries, rng, size);
+    return PackFile(size, rng, 600 << 10,
+                    {PngContent, PngContent, DeflatedText, DeflatedText, SpriteContent, TextContent, ProgramContent});
 }
 
 void Write(const std::filesystem::path& path, const std::string& content) {
