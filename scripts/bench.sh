@@ -68,7 +68,7 @@ extract_rounds() {  # ARCHIVE
 }
 
 load_before=$(cut -d' ' -f1 /proc/loadavg)
-bench_corpus "$work/corpus"
+bench_corpus "$work/corpus" 0 containers
 bytes=$(find "$work/corpus" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
 files=$(find "$work/corpus" -type f | wc -l)
 arc=$work/corpus.arc

@@ -492,7 +492,7 @@ struct Group {
 
 }  // namespace
 
-void MakeGameCorpus(const std::filesystem::path& dir, long bigMegabytes) {
+void MakeGameCorpus(const std::filesystem::path& dir, long bigMegabytes, bool containers) {
     Rng rng(2024);
     Write(dir / "install.env", "TITLEBAR\tBenchmark\r\nINSTTO\tBenchmark\r\nEXENAME\tvarnok.exe\r\n[EOF]\r\n");
     Write(dir / "insttscr.rct", NoiseContent(2790, rng));
@@ -520,9 +520,10 @@ void MakeGameCorpus(const std::filesystem::path& dir, long bigMegabytes) {
         }
     }
     Write(dir / "data/scenario.dat", TextContent(11 << 20, rng));
-    // Two large containers, 92 MiB.
-    Write(dir / "data/arc/sprite.arc", ContainerContent(56 << 20, rng));
-    Write(dir / "data/arc/script.arc", ContainerContent(36 << 20, rng));
+    if (containers) {
+        Write(dir / "data/arc/sprite.arc", ContainerContent(56 << 20, rng));
+        Write(dir / "data/arc/script.arc", ContainerContent(36 << 20, rng));
+    }
     if (bigMegabytes > 0) {
         // Written in 1 MiB pieces, half incompressible and half picture.
         std::filesystem::create_directories(dir / "data/movie");
