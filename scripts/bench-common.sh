@@ -4,7 +4,7 @@
 # REQUIRED_FILEs (relative to it), builds the native Release benchmark tools
 # in build/bench, and makes the archive benchmark's corpus in WORKDIR/corpus
 # (with the demo's picture). Sets root, work, win64, bench, pack.
-# bench_corpus DIR [BIG_MB] makes a corpus alone.
+# bench_corpus DIR [BIG_MB [containers]] makes a corpus alone.
 # bench_pack OUT GAMEDIR [PACK OPTION...] packs quietly; bench_wine starts a
 # Wine session that ends with the script.
 
@@ -31,14 +31,15 @@ bench_setup() {
 }
 
 # The archive benchmark's corpus in DIR, made by $bench when missing or made
-# by an older version of the generator.
+# by an older version of the generator or with other options.
 corpus_version=2
-bench_corpus() {  # DIR [BIG_MB]
-    if [ ! -f "$1/install.env" ] || [ "$(cat "$1.version" 2>/dev/null)" != "$corpus_version" ]; then
+bench_corpus() {  # DIR [BIG_MB [containers]]
+    local version="$corpus_version ${*:2}"
+    if [ ! -f "$1/install.env" ] || [ "$(cat "$1.version" 2>/dev/null)" != "${version% }" ]; then
         echo "making the corpus in $1"
         rm -rf "$1"
         "$bench" corpus "$@"
-        echo "$corpus_version" >"$1.version"
+        echo "${version% }" >"$1.version"
     fi
 }
 

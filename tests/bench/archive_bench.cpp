@@ -1,9 +1,11 @@
 // Archive benchmark helpers, driven and timed by scripts/bench.sh.
 //
-//   archive_bench corpus DIR [BIG_MB]     writes a game folder of ~1,500 files
+//   archive_bench corpus DIR [BIG_MB [containers]]
+//                                         writes a game folder of ~1,500 files
 //                                         (~190 MB, a third of it compressed
 //                                         media; see game_corpus.h); BIG_MB
-//                                         adds one file that big
+//                                         adds one file that big, containers
+//                                         two large containers (96 MB)
 //   archive_bench inflate-plain ARC DIR   (a) the installer's design as a plain
 //                                         loop: per file two 128 KiB buffers,
 //                                         zlib inflate, fwrite, file time
@@ -134,8 +136,8 @@ int RunMeasured(const char* resultPath, char** command) {
 
 int main(int argc, char** argv) {
     std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "corpus" && (argc == 3 || argc == 4)) {
-        MakeGameCorpus(argv[2], argc == 4 ? std::atol(argv[3]) : 0);
+    if (mode == "corpus" && argc >= 3 && argc <= 5) {
+        MakeGameCorpus(argv[2], argc >= 4 ? std::atol(argv[3]) : 0, argc == 5 && std::string(argv[4]) == "containers");
         return 0;
     }
     if (mode == "inflate-plain" && argc == 4)
@@ -149,7 +151,7 @@ int main(int argc, char** argv) {
     if (mode == "run" && argc >= 4)
         return RunMeasured(argv[2], argv + 3);
     std::fprintf(stderr,
-                 "usage: archive_bench corpus DIR [BIG_MB] | inflate-plain ARC DIR | extract-core ARC DIR | setup-core ARC DIR | "
+                 "usage: archive_bench corpus DIR [BIG_MB [containers]] | inflate-plain ARC DIR | extract-core ARC DIR | setup-core ARC DIR | "
                  "deflate-zlib GAMEDIR | run RESULT CMD...\n");
     return 2;
 }

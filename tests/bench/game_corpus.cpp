@@ -379,29 +379,18 @@ std::string FontContent(size_t size, Rng& rng) {
     return out;
 }
 
-// A packed data file: an index of named entries, then the entries, some
-// deflated by the game's own packer (scripts, pictures), some stored as they
-// are (uncompressed pictures and sounds, already-compressed pictures).
-std::string PackContent(size_t size, Rng& rng) {
+using Maker = std::string (*)(size_t, Rng&);
+
+std::string DeflatedText(size_t size, Rng& rng) { return DeflatedContent(size, rng, TextContent); }
+
+// A packed data file: an index of named entries, then the entries, of 16 KiB
+// to `largest` bytes, each made by one of `makers` drawn at random.
+std::string PackFile(size_t size, Rng& rng, size_t largest, const std::vector<Maker>& makers) {
     std::vector<std::string> entries;
     size_t total = 0;
     while (total < size) {
-        size_t length = std::min(size - total, rng.Between(16 << 10, 400 << 10));
-        switch (rng.Next() % 6) {
-        case 0:
-        case 1:
-            entries.push_back(DeflatedContent(length, rng, TextContent));
-            break;
-        case 2:
-            entries.push_back(PngContent(length, rng));
-            break;
-        case 3:
-        case 4:
-            entries.push_back(PictureContent(length, rng));
-            break;
-        default:
-            entries.push_back(SoundContent(length, rng));
-        }
+        size_t length = std::min(size - total, rng.Between(16 << 10, largest));
+        entries.push_back(makers[rng.Next() % makers.size()](length, rng));
         total += length;
     }
     std::string out = "PACK";
@@ -421,6 +410,15 @@ std::string PackContent(size_t size, Rng& rng) {
         out += e;
     out.resize(size);
     return out;
+}
+
+// A packed data file of the kind games carry beside their media: some
+// entries deflated by the game's own packer (scripts, pictures), some
+// stored as they are (uncompressed pictures and sounds, already-compressed
+// pictures).
+std::string PackContent(size_t size, Rng& rng) {
+    return PackFile(size, rng, 400 << 10,
+                    {DeflatedText, DeflatedText, PngContent, PictureContent, PictureContent, SoundContent});
 }
 
 // A program: machine code (common instruction forms with random operands,
@@ -443,6 +441,38 @@ std::string ProgramContent(size_t size, Rng& rng) {
     return out;
 }
 
+// An uncompressed 32-bit sprite: rows of flat colours with soft edges
+// between transparent margins.
+std::string SpriteContent(size_t size, Rng& rng) {
+    const size_t width = rng.Between(64, 512);
+    std::string out;
+    out.reserve(size + 4 * width);
+    uint32_t color = static_cast<uint32_t>(rng.Next());
+    size_t margin = width / 4;
+    while (out.size() < size) {
+        margin = std::clamp<size_t>(margin + rng.Between(0, 4), 2, width / 2) - 2;
+        if (rng.Next() % 16 == 0)
+            color = static_cast<uint32_t>(rng.Next());
+        for (size_t x = 0; x < width; ++x) {
+            bool inside = x >= margin && x < width - margin;
+            uint32_t pixel = inside ? (color & 0xFFFFFF) | 0xFF000000 : 0;
+            if (inside && rng.Next() % 6 == 0)
+                pixel += static_cast<uint32_t>(rng.Next() % 4) * 0x010101;
+            PutLe(out, pixel, 4);
+        }
+    }
+    out.resize(size);
+    return out;
+}
+
+// The engine's own container of sprites and scripts, tens of MB: sprite
+// sheets compressed as PNG, scripts deflated by the engine's packer, raw
+// sprites, plain scripts and compiled ones. Deflate shrinks it by a third.
+std::string ContainerContent(size_t size, Rng& rng) {
+    return PackFile(size, rng, 600 << 10,
+                    {PngContent, PngContent, DeflatedText, DeflatedText, SpriteContent, TextContent, ProgramContent});
+}
+
 void Write(const std::filesystem::path& path, const std::string& content) {
     std::filesystem::create_directories(path.parent_path());
     UniqueFile f(std::fopen(path.c_str(), "wb"));
@@ -462,7 +492,7 @@ struct Group {
 
 }  // namespace
 
-void MakeGameCorpus(const std::filesystem::path& dir, long bigMegabytes) {
+void MakeGameCorpus(const std::filesystem::path& dir, long bigMegabytes, bool containers) {
     Rng rng(2024);
     Write(dir / "install.env", "TITLEBAR\tBenchmark\r\nINSTTO\tBenchmark\r\nEXENAME\tvarnok.exe\r\n[EOF]\r\n");
     Write(dir / "insttscr.rct", NoiseContent(2790, rng));
@@ -490,6 +520,10 @@ void MakeGameCorpus(const std::filesystem::path& dir, long bigMegabytes) {
         }
     }
     Write(dir / "data/scenario.dat", TextContent(11 << 20, rng));
+    if (containers) {
+        Write(dir / "data/arc/sprite.arc", ContainerContent(56 << 20, rng));
+        Write(dir / "data/arc/script.arc", ContainerContent(36 << 20, rng));
+    }
     if (bigMegabytes > 0) {
         // Written in 1 MiB pieces, half incompressible and half picture.
         std::filesystem::create_directories(dir / "data/movie");

@@ -6,9 +6,12 @@
 #include <zlib.h>
 
 #include <cmath>
+#include <memory>
+#include <utility>
 
 #include "archive/filetime.h"
 #include "tests/native/archive_test_util.h"
+#include "tools/varnok-pack/pack/deflate_join.h"
 #include "tools/varnok-pack/pack/deflate_policy.h"
 #include "tools/varnok-pack/pack/game_folder.h"
 #include "tools/varnok-pack/pack/parallel_deflate.h"
@@ -58,6 +61,14 @@ std::string Inflate(const std::string& stream, size_t size) {
     return out;
 }
 
+std::string RawDeflate(const std::string& data, int level) {
+    std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> c(libdeflate_alloc_compressor(level),
+                                                                              libdeflate_free_compressor);
+    std::string out(libdeflate_deflate_compress_bound(c.get(), data.size()), '\0');
+    out.resize(libdeflate_deflate_compress(c.get(), data.data(), data.size(), out.data(), out.size()));
+    return out;
+}
+
 // Each file's stream, joined from its pieces, checking the pieces' order.
 std::vector<std::string> DeflateAll(const std::vector<DeflateSource>& sources, int threads, DeflateLimits limits) {
     ParallelDeflater deflater(sources, threads, 6, limits);
@@ -91,7 +102,7 @@ protected:
 };
 
 // Small limits put chunk edges everywhere: a chunk that ends the file
-// exactly, one shorter than the 32 KiB dictionary, several in a row.
+// exactly, a last one of a few KiB, several in a row.
 TEST_F(DeflateTest, ChunkedAndWholeStreamsInflateToTheInput) {
     std::string text = Text(300000);
     std::vector<std::string> contents = {"", "small", text, NoiseBytes(200000), text.substr(0, 120000),
@@ -104,8 +115,47 @@ TEST_F(DeflateTest, ChunkedAndWholeStreamsInflateToTheInput) {
         EXPECT_EQ(Inflate(one[i], contents[i].size()), contents[i]) << i;
         EXPECT_EQ(one[i], three[i]) << "threads changed the output of file " << i;
     }
-    // Chunking costs next to nothing against one zlib stream of the file.
-    EXPECT_LE(one[2].size(), CompressZlib(text).size() * 101 / 100);
+}
+
+// Streams made apart at every kind of block (stored, fixed, dynamic), whose
+// ends fall on every bit of their last byte, inflate with zlib as one when
+// all but the last are unfinished; a stream that does not give back its
+// input is refused.
+TEST(DeflateJoin, UnfinishedStreamsInflateAsOne) {
+    std::string text = Text(200000);
+    std::vector<std::string> parts = {"", NoiseBytes(70000), text.substr(0, 70000), Sound(30000)};
+    for (size_t n = 1; n < 40; ++n)
+        parts.push_back(text.substr(n * 131, n * n * 7));
+    for (int level : {0, 1, 6, 12}) {
+        std::string joined = ZlibHeader(6);
+        std::string expected;
+        for (size_t i = 0; i < parts.size(); ++i) {
+            size_t start = joined.size();
+            joined += RawDeflate(parts[i], level);
+            auto* input = reinterpret_cast<const unsigned char*>(parts[i].data());
+            if (i + 1 < parts.size()) {
+                ASSERT_EQ(UnfinishDeflateStream(joined, start, input, parts[i].size()), "") << level << " " << i;
+            }
+            expected += parts[i];
+        }
+        uLong adler = adler32(1, reinterpret_cast<const Bytef*>(expected.data()), static_cast<uInt>(expected.size()));
+        for (int shift = 24; shift >= 0; shift -= 8)
+            joined += static_cast<char>((adler >> shift) & 0xFF);
+        EXPECT_EQ(Inflate(joined, expected.size()), expected) << level;
+    }
+    std::string stream = RawDeflate(text, 6);
+    EXPECT_NE(UnfinishDeflateStream(stream, 0, reinterpret_cast<const unsigned char*>("other"), 5), "");
+}
+
+// A large container of noise, text and sound: its chunks, cut into stored
+// noise and compressed stretches, make one stream no larger than zlib's.
+TEST_F(DeflateTest, LargeMixedFileIsOneStreamNoLargerThanZlibs) {
+    std::string content;
+    for (uint32_t i = 0; content.size() < 3000000; ++i)
+        content += i % 3 == 0 ? NoiseBytes(150000 + i * 1000, i) : i % 3 == 1 ? Text(90000 + i * 777) : Sound(120000);
+    std::vector<std::string> streams = DeflateAll(Sources({content}), 2, DeflateLimits{1 << 20, 512 << 10});
+    EXPECT_EQ(Inflate(streams[0], content.size()), content);
+    EXPECT_LE(streams[0].size(), CompressZlib(content).size());
 }
 
 // Data that does not shrink is stored; one compressible stretch is enough
@@ -155,6 +205,32 @@ TEST(DeflatePolicy, SampleTellsTheKindOfData) {
         DeflateSample sample = SampleDeflate(sampler.get(), data, c.data.size(), scratch);
         EXPECT_LE(sample.in, std::min<size_t>(c.data.size(), 64 << 10)) << c.what;
         EXPECT_EQ(ClassifySample(sample), c.kind) << c.what << ": " << sample.out << " of " << sample.in;
+    }
+}
+
+// Runs of 64 KiB or more of noise windows are stored, shorter ones and
+// anything with repeats or skewed bytes compressed.
+TEST(DeflatePolicy, StoresOnlyLongRunsOfNoise) {
+    std::string noise = NoiseBytes(200000);
+    std::string text = Text(100000);
+    struct Case {
+        const char* what;
+        std::string data;
+        std::vector<std::pair<size_t, bool>> stretches;
+    };
+    const Case cases[] = {
+        {"empty", "", {{0, false}}},
+        {"text", text, {{100000, false}}},
+        {"coded", CodedBytes(100000, 6), {{100000, false}}},
+        {"noise", noise.substr(0, 131172), {{131072, true}, {100, false}}},
+        {"a short run of noise", noise.substr(0, 49152) + text, {{149152, false}}},
+        {"noise amid text", text.substr(0, 16384) + noise.substr(0, 65536) + text, {{16384, false}, {65536, true}, {100000, false}}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::pair<size_t, bool>> found;
+        for (DeflateStretch s : FindNoise(reinterpret_cast<const unsigned char*>(c.data.data()), c.data.size()))
+            found.emplace_back(s.length, s.store);
+        EXPECT_EQ(found, c.stretches) << c.what;
     }
 }
 

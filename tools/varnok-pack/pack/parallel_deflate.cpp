@@ -8,44 +8,24 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "archive/stdio_file.h"
 #include "tools/varnok-pack/host/byte_buffer.h"
+#include "tools/varnok-pack/pack/deflate_join.h"
 #include "tools/varnok-pack/pack/deflate_policy.h"
 #include "tools/varnok-pack/host/host_files.h"
 
 namespace {
-
-constexpr int64_t kWindow = 32768;
 
 struct CompressorDeleter {
     void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
 using Compressor = std::unique_ptr<libdeflate_compressor, CompressorDeleter>;
 
-class DeflateStream {
-public:
-    DeflateStream() = default;
-    DeflateStream(const DeflateStream&) = delete;
-    DeflateStream& operator=(const DeflateStream&) = delete;
-    ~DeflateStream() {
-        if (live_)
-            deflateEnd(&stream_);
-    }
-    bool InitRaw(int level) {
-        live_ = deflateInit2(&stream_, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
-        return live_;
-    }
-    z_stream* get() { return &stream_; }
-
-private:
-    z_stream stream_{};
-    bool live_ = false;
-};
-
-// Reads bytes [offset, offset + length) of a file; with `wholeFile`, also
+// Reads bytes [offset, offset + length) of a file; with `toEnd`, also
 // checks that nothing follows them.
-std::string ReadRange(const std::string& path, int64_t offset, int64_t length, bool wholeFile, ByteBuffer& data) {
+std::string ReadRange(const std::string& path, int64_t offset, int64_t length, bool toEnd, ByteBuffer& data) {
     // Unbuffered: the reads go straight into the task's buffer.
     UniqueFile file(OpenPath(path, "rb"));
     if (!file || std::setvbuf(file.get(), nullptr, _IONBF, 0) != 0 || !SeekFile(file.get(), offset, SEEK_SET))
@@ -55,7 +35,7 @@ std::string ReadRange(const std::string& path, int64_t offset, int64_t length, b
         return std::ferror(file.get()) ? "'" + path + "': " + std::strerror(errno)
                                        : "'" + path + "' got shorter while being packed";
     char extra;
-    if (wholeFile && std::fread(&extra, 1, 1, file.get()) > 0)
+    if (toEnd && std::fread(&extra, 1, 1, file.get()) > 0)
         return "'" + path + "' got longer while being packed";
     return {};
 }
@@ -78,46 +58,42 @@ private:
     std::array<Compressor, 13> byLevel_;
 };
 
-std::string CompressWhole(Compressors& c, int level, const ByteBuffer& in, ByteBuffer& scratch, std::string& out) {
+// Raw deflate of a file of `fileSize` bytes or of one chunk of it: stretches
+// of noise stored, the rest at the level the piece's sample asks for. The
+// first piece starts with the zlib header; each stretch but the file's very
+// last ends as a sync flush would, so that they all joined make one stream.
+std::string CompressPiece(Compressors& c, int level, int64_t fileSize, bool first, bool last, const ByteBuffer& in,
+                          ByteBuffer& scratch, std::string& out) {
     libdeflate_compressor* sampler = c.Sampler();
     if (!sampler)
         return "out of memory";
     DeflateKind kind = ClassifySample(SampleDeflate(sampler, in.data(), in.size(), scratch));
-    libdeflate_compressor* compressor = c.At(LibdeflateLevel(kind, in.size(), level));
-    if (!compressor)
-        return "out of memory";
-    size_t bound = libdeflate_zlib_compress_bound(compressor, in.size());
-    size_t n = libdeflate_zlib_compress(compressor, in.data(), in.size(), scratch.Resize(bound), bound);
-    if (n == 0)
-        return "compression failed";
+    int pieceLevel = LibdeflateLevel(kind, static_cast<uint64_t>(fileSize), level);
+    std::vector<DeflateStretch> stretches = pieceLevel == 0 ? std::vector<DeflateStretch>{{in.size(), true}}
+                                                            : FindNoise(in.data(), in.size());
     // The header's level field is informative only; it names the level asked
     // for, whatever compressor ran, so every stream starts alike (78 9C at 6).
-    out = ZlibHeader(level);
-    out.append(reinterpret_cast<const char*>(scratch.data()) + 2, n - 2);
-    return {};
-}
-
-// Raw deflate of in[dictLength..], primed with in[0..dictLength).
-std::string CompressChunk(int level, const ByteBuffer& in, size_t dictLength, bool last, ByteBuffer& scratch,
-                          std::string& out) {
-    DeflateStream z;
-    if (!z.InitRaw(level))
-        return "out of memory";
-    z_stream* s = z.get();
-    if (dictLength > 0 && deflateSetDictionary(s, in.data(), static_cast<uInt>(dictLength)) != Z_OK)
-        return "compression failed";
-    size_t length = in.size() - dictLength;
-    // Room for the sync flush's empty stored block beyond the bound.
-    size_t bound = deflateBound(s, static_cast<uLong>(length)) + 16;
-    s->next_in = in.data() + dictLength;
-    s->avail_in = static_cast<uInt>(length);
-    s->next_out = scratch.Resize(bound);
-    s->avail_out = static_cast<uInt>(bound);
-    int rc = deflate(s, last ? Z_FINISH : Z_SYNC_FLUSH);
-    bool complete = last ? rc == Z_STREAM_END : rc == Z_OK && s->avail_in == 0 && s->avail_out > 0;
-    if (!complete)
-        return "compression failed";
-    out.assign(reinterpret_cast<const char*>(scratch.data()), bound - s->avail_out);
+    out = first ? ZlibHeader(level) : std::string();
+    out.reserve(out.size() + libdeflate_deflate_compress_bound(nullptr, in.size()) + 8 * stretches.size());
+    const unsigned char* data = in.data();
+    for (size_t i = 0; i < stretches.size(); ++i) {
+        size_t length = stretches[i].length;
+        libdeflate_compressor* compressor = c.At(stretches[i].store ? 0 : pieceLevel);
+        if (!compressor)
+            return "out of memory";
+        size_t bound = libdeflate_deflate_compress_bound(compressor, length);
+        size_t n = libdeflate_deflate_compress(compressor, data, length, scratch.Resize(bound), bound);
+        if (n == 0)
+            return "compression failed";
+        size_t start = out.size();
+        out.append(reinterpret_cast<const char*>(scratch.data()), n);
+        if (!last || i + 1 < stretches.size()) {
+            std::string error = UnfinishDeflateStream(out, start, data, length);
+            if (!error.empty())
+                return error;
+        }
+        data += length;
+    }
     return {};
 }
 
@@ -135,19 +111,19 @@ ParallelDeflater::ParallelDeflater(std::vector<DeflateSource> files, int threads
     for (size_t i = 0; i < files_.size(); ++i) {
         int64_t size = files_[i].size;
         if (size <= limits.wholeFile) {
-            tasks_.push_back(Task{i, 0, size, true, true});
+            tasks_.push_back(Task{i, 0, size, true});
             continue;
         }
         for (int64_t offset = 0; offset < size; offset += limits.chunk) {
             int64_t length = std::min(limits.chunk, size - offset);
-            tasks_.push_back(Task{i, offset, length, false, offset + length == size});
+            tasks_.push_back(Task{i, offset, length, offset + length == size});
         }
     }
     results_.resize(tasks_.size());
     for (const Task& task : tasks_)
-        largestRead_ = std::max(largestRead_, Cost(task));
+        largestRead_ = std::max(largestRead_, task.length);
     threads = std::max(threads, 1);
-    budget_ = std::max<int64_t>(2 * limits.wholeFile, 2 * threads * (limits.chunk + kWindow));
+    budget_ = std::max<int64_t>(2 * limits.wholeFile, 2 * threads * limits.chunk);
     for (int i = 0; i < threads; ++i)
         threads_.emplace_back(&ParallelDeflater::Work, this);
 }
@@ -161,8 +137,6 @@ ParallelDeflater::~ParallelDeflater() {
     for (std::thread& t : threads_)
         t.join();
 }
-
-int64_t ParallelDeflater::Cost(const Task& task) const { return task.length + (task.whole ? 0 : kWindow); }
 
 void ParallelDeflater::Work() {
     Compressors compressors(level_);
@@ -179,30 +153,22 @@ void ParallelDeflater::Work() {
         // held back: when it is next, everything before it was handed out.
         workReady_.wait(lock, [&] {
             return stop_ || nextTask_ == tasks_.size() || inFlight_ == 0 ||
-                   inFlight_ + Cost(tasks_[nextTask_]) <= budget_;
+                   inFlight_ + tasks_[nextTask_].length <= budget_;
         });
         if (stop_ || nextTask_ == tasks_.size())
             return;
         size_t index = nextTask_++;
         const Task task = tasks_[index];
-        inFlight_ += Cost(task);
+        inFlight_ += task.length;
         lock.unlock();
 
         Result result;
         const std::string& path = files_[task.file].path;
-        int64_t dictLength = task.whole ? 0 : std::min(kWindow, task.offset);
-        result.error = ReadRange(path, task.offset - dictLength, task.length + dictLength, task.whole, in);
-        if (result.error.empty() && task.whole)
-            result.error = CompressWhole(compressors, level_, in, scratch, result.data);
-        if (result.error.empty() && !task.whole) {
-            const unsigned char* chunk = in.data() + dictLength;
-            auto length = static_cast<size_t>(task.length);
-            DeflateKind kind = DeflateKind::Repetitive;
-            if (libdeflate_compressor* sampler = compressors.Sampler())
-                kind = ClassifySample(SampleDeflate(sampler, chunk, length, scratch));
-            result.error = CompressChunk(ZlibLevel(kind, level_), in, static_cast<size_t>(dictLength), task.last,
+        result.error = ReadRange(path, task.offset, task.length, task.last, in);
+        if (result.error.empty()) {
+            result.error = CompressPiece(compressors, level_, files_[task.file].size, task.offset == 0, task.last, in,
                                          scratch, result.data);
-            result.adler = libdeflate_adler32(1, chunk, length);
+            result.adler = libdeflate_adler32(1, in.data(), in.size());
         }
 
         lock.lock();
@@ -222,7 +188,7 @@ bool ParallelDeflater::Next(DeflatePiece& piece, std::string& error) {
     size_t index = nextResult_++;
     Result result = std::move(results_[index]);
     const Task task = tasks_[index];
-    inFlight_ -= Cost(task);
+    inFlight_ -= task.length;
     lock.unlock();
     workReady_.notify_all();
 
@@ -234,16 +200,10 @@ bool ParallelDeflater::Next(DeflatePiece& piece, std::string& error) {
     piece.last = task.last;
     piece.inputBytes = task.length;
     piece.data = std::move(result.data);
-    if (!task.whole) {
-        if (task.offset == 0) {
-            piece.data.insert(0, ZlibHeader(level_));
-            adler_ = 1;
-        }
-        adler_ = adler32_combine(adler_, result.adler, static_cast<z_off_t>(task.length));
-        if (task.last) {
-            for (int shift = 24; shift >= 0; shift -= 8)
-                piece.data += static_cast<char>((adler_ >> shift) & 0xFF);
-        }
+    adler_ = adler32_combine(task.offset == 0 ? 1 : adler_, result.adler, static_cast<z_off_t>(task.length));
+    if (task.last) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            piece.data += static_cast<char>((adler_ >> shift) & 0xFF);
     }
     return true;
 }

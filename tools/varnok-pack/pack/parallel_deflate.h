@@ -3,13 +3,15 @@
 //
 // Levels are zlib's. A file up to the whole-file limit is one task:
 // libdeflate compresses it in one buffer, at a level chosen for its kind of
-// data (deflate_policy.h). A larger file is cut into chunks that zlib
-// compresses in parallel as raw deflate, each primed with the 32 KiB before
-// it as dictionary and ended with a sync flush (the last one with a final
-// block); the pieces, a zlib header and the Adler-32 combined from theirs
-// make one zlib stream, and a sample of each chunk decides its level. Every
-// stream's header names the level asked for (78 9C at 6). The output depends
-// only on the input and the level, never on the threads.
+// data (deflate_policy.h). A larger file is cut into chunks that libdeflate
+// compresses in parallel, each on its own and at the level its own sample
+// asks for; every chunk but the last is then ended as a sync flush would
+// end it (deflate_join.h), and the pieces, a zlib header and the Adler-32
+// combined from theirs make one zlib stream. Each chunk loses only the
+// 32 KiB of history before it; zlib, which could carry it over and flush,
+// takes twice libdeflate's time. Every stream's header
+// names the level asked for (78 9C at 6). The output depends only on the
+// input and the level, never on the threads.
 #pragma once
 
 #include <condition_variable>
@@ -54,7 +56,6 @@ private:
         size_t file;
         int64_t offset;
         int64_t length;
-        bool whole;
         bool last;
     };
     struct Result {
@@ -64,7 +65,6 @@ private:
         std::string error;
     };
     void Work();
-    int64_t Cost(const Task& task) const;
 
     std::vector<DeflateSource> files_;
     std::vector<Task> tasks_;
