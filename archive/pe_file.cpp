@@ -86,6 +86,8 @@ bool ReadPeHeaders(FILE* file, int64_t length, PeHeaders& headers) {
     uint16_t sectionCount = LoadU16(coff + 6);
     uint16_t optionalSize = LoadU16(coff + 20);
     headers.characteristics = LoadU16(coff + 22);
+    headers.symbolsAt = LoadU32(coff + 12);
+    headers.symbolCount = LoadU32(coff + 16);
     std::vector<unsigned char> optional(optionalSize);
     int64_t optionalAt = peAt + 24;
     if (optionalSize < 2 || !ReadAt(file, length, optionalAt, optional.data(), optional.size()))

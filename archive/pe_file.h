@@ -19,6 +19,8 @@ struct PeSection {
 struct PeHeaders {
     bool pe32Plus = false;
     uint16_t characteristics = 0;  // of the COFF header
+    uint32_t symbolsAt = 0;        // the COFF symbol table a linker may leave behind the sections; 0: none
+    uint32_t symbolCount = 0;
     int64_t imageEnd = 0;          // end of the headers and of every section's data
     int64_t checkSumAt = 0;        // file offset of the optional header's CheckSum
     int64_t securityEntryAt = -1;  // file offset of the security directory entry; -1: the header has none

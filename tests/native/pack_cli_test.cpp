@@ -285,7 +285,7 @@ TEST_F(PackCliTest, RefusesWhatCannotWork) {
     std::string picture = ReadFile(game / "insttscr.rct");
     RctImage large{300, 200, std::vector<unsigned char>(300 * 200 * 3, 0x40)};
     std::vector<unsigned char> largeFile = EncodeRctFile(large, RctVariant::TC00, "");
-    WriteFile(dir / "stub.exe", "MZ stub");
+    WriteFile(dir / "stub.exe", PeProgram(false, "Pelladrover.exe"));
     WriteFile(dir / "elsewhere.txt", "outside");
     const struct {
         const char* name;
@@ -345,20 +345,8 @@ TEST_F(PackCliTest, LeavesOutItsOwnOutputAndFollowsLinksInside) {
     EXPECT_EQ(ReadFile(dir / "out/data/link.txt"), "readme");
 }
 
-// A minimal PE program: one section whose raw data ends at 0x400.
-std::string PeProgram() {
-    std::string pe(0x400, '\0');
-    pe.replace(0, 2, "MZ");
-    StoreU32(reinterpret_cast<unsigned char*>(&pe[0x3C]), 0x40);
-    pe.replace(0x40, 4, std::string("PE\0\0", 4));
-    StoreU16(reinterpret_cast<unsigned char*>(&pe[0x46]), 1);
-    StoreU32(reinterpret_cast<unsigned char*>(&pe[0x58 + 16]), 0x200);
-    StoreU32(reinterpret_cast<unsigned char*>(&pe[0x58 + 20]), 0x200);
-    return pe;
-}
-
 TEST_F(PackCliTest, VerifyAndListSayWhatTheFileIs) {
-    WriteFile(dir / "stub.exe", PeProgram());
+    WriteFile(dir / "stub.exe", PeProgram(false, "Pelladrover.exe"));
     ASSERT_EQ(RunPackTool("pack --no-uninstaller --stub " + Q(dir / "stub.exe") + " -o " + Q(dir / "setup.exe") + " " +
                           Q(game)).exit, 0);
     std::string installer = ReadFile(dir / "setup.exe");

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-// The end of the last section's raw data of the PE program in `file`, or
+// The end of the PE program in `file`: its sections and the COFF symbols a
+// linker left behind them; or
 // -1 when the file is no PE program. Moves the file position.
 int64_t ProgramImageEnd(FILE* file);
