@@ -66,7 +66,8 @@ build_base() {
     echo "vm32: base system ready ($((SECONDS - start)) s); installing Wine and the rest"
     mount -t proc proc "$rootfs/proc"
     trap 'umount "$rootfs/proc" 2>/dev/null || true' EXIT
-    chroot "$rootfs" /bin/sh -eu -c "
+    # apt's own words are parsed below: not in the caller's language.
+    LC_ALL=C chroot "$rootfs" /bin/sh -eu -c "
         dpkg --add-architecture i386
         apt-get update -q
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $(echo $suite_packages)
