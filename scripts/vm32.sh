@@ -21,7 +21,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cache=$(dirname "$here")/build/vm32
 suite_packages="wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick fonts-ipafont-gothic fonts-wine
-  locales busybox-static libasan8 libubsan1 libdeflate0 zlib1g python3"
+  locales busybox-static libasan8 libubsan1 libdeflate0 zlib1g python3 osslsigncode openssl"
 # Block device, root file system and shared folders; what the kernel has
 # built in is skipped.
 modules="virtio virtio_ring virtio_pci_modern_dev virtio_pci_legacy_dev virtio_pci virtio_blk
