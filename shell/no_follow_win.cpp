@@ -9,8 +9,6 @@
 
 namespace {
 
-UniqueHandle OwnFile(HANDLE h) { return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
-
 bool HandleIsReparsePoint(HANDLE handle, bool* isFolder = nullptr) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(handle, &info))

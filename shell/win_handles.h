@@ -16,3 +16,6 @@ struct KernelHandleCloser {
 };
 // A kernel handle; INVALID_HANDLE_VALUE is not one, so convert it to null first.
 using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, KernelHandleCloser>;
+
+// The handle CreateFile returned, owned; its failure value becomes null.
+inline UniqueHandle OwnFile(HANDLE h) { return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }

@@ -22,8 +22,6 @@ std::string TempFolder() {
     return n > 0 && n < sizeof temp ? temp : "";
 }
 
-UniqueHandle OwnFile(HANDLE h) { return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
-
 constexpr int kCopyNames = 100;
 constexpr DWORD kCopyPiece = 64 * 1024;
 
