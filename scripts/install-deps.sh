@@ -26,7 +26,18 @@ fi
 
 if [ -n "$missing" ]; then
     echo "install-deps: installing$missing"
-    $SUDO apt-get update -q
+    # A mirror caught mid-sync fails one index now and then; apt keeps the
+    # indexes it did fetch, so after a few tries go on and let the install
+    # itself say whether a package is out of reach.
+    tries=0
+    until $SUDO apt-get update -q; do
+        tries=$((tries + 1))
+        if [ "$tries" = 3 ]; then
+            echo "install-deps: apt-get update failed 3 times; installing from the indexes it has" >&2
+            break
+        fi
+        sleep 15
+    done
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
 fi
 
