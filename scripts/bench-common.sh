@@ -2,8 +2,8 @@
 #   bench_setup NAME WORKDIR REQUIRED_FILE...
 # checks the win64 build (VARNOK_BUILD, default build/win64) holds the
 # REQUIRED_FILEs (relative to it), builds the native Release benchmark tools
-# in build/bench, and makes the archive benchmark's corpus in WORKDIR/corpus
-# (with the demo's picture). Sets root, work, win64, bench, pack.
+# in build/bench, and makes the archive benchmark's corpus in WORKDIR/corpus.
+# Sets root, work, win64, bench, pack.
 # bench_corpus DIR [BIG_MB [containers]] makes a corpus alone.
 # bench_pack OUT GAMEDIR [PACK OPTION...] packs quietly; bench_wine starts a
 # Wine session that ends with the script.
@@ -27,11 +27,11 @@ bench_setup() {
     pack=build/bench/tools/varnok-pack/varnok-pack
     mkdir -p "$work"
     bench_corpus "$work/corpus"
-    cp demo/game/insttscr.rct "$work/corpus/insttscr.rct"
 }
 
 # The archive benchmark's corpus in DIR, made by $bench when missing or made
-# by an older version of the generator or with other options.
+# by an older version of the generator or with other options. It gets the
+# demo's picture, since pack refuses a game whose picture would not show.
 corpus_version=2
 bench_corpus() {  # DIR [BIG_MB [containers]]
     local version="$corpus_version ${*:2}"
@@ -41,6 +41,7 @@ bench_corpus() {  # DIR [BIG_MB [containers]]
         "$bench" corpus "$@"
         echo "${version% }" >"$1.version"
     fi
+    cp demo/game/insttscr.rct "$1/insttscr.rct"
 }
 
 # The benchmark games lack their programs, which pack warns about: its
