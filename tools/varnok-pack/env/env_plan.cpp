@@ -50,10 +50,10 @@ public:
     std::string Text(const std::string& sjis) const { return text_(sjis.c_str()); }
 
     std::string Transfer(const TransferPlan& plan, const char* listName) const {
-        std::string json = "\"" + std::string(listName) + "\": [";
+        std::string json = std::string("\"") + listName + "\": [";
         const char* separator = "";
         for (const auto& [first, second] : plan.written) {
-            json += separator + ("[" + Text(first) + ", " + Text(second) + "]");
+            json.append(separator).append("[").append(Text(first)).append(", ").append(Text(second)).append("]");
             separator = ", ";
         }
         json += "], \"skipped\": [";
