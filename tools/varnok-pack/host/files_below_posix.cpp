@@ -106,10 +106,10 @@ FILE* CreateFileBelow(const std::string& root, const std::string& relative, std:
 
 bool SetLastWriteTimeBelow(const std::string& root, const std::string& relative, uint64_t fileTime) {
     std::vector<std::string> levels = Levels(relative);
-    std::string error;
-    Fd dir = OpenLevels(root, levels, levels.size() - 1, false, error);
     if (levels.empty())
         return false;
+    std::string error;
+    Fd dir = OpenLevels(root, levels, levels.size() - 1, false, error);
     UnixTime t = FileTimeToUnix(fileTime);
     struct timespec times[2] = {};
     times[0].tv_nsec = UTIME_OMIT;
@@ -120,8 +120,10 @@ bool SetLastWriteTimeBelow(const std::string& root, const std::string& relative,
 
 void RemoveFileBelow(const std::string& root, const std::string& relative) {
     std::vector<std::string> levels = Levels(relative);
+    if (levels.empty())
+        return;
     std::string error;
     Fd dir = OpenLevels(root, levels, levels.size() - 1, false, error);
-    if (dir.get() >= 0 && !levels.empty())
+    if (dir.get() >= 0)
         unlinkat(dir.get(), levels.back().c_str(), 0);
 }
