@@ -61,13 +61,13 @@ uint32_t ResourceEntry(FILE* file, int64_t length, int64_t base, uint32_t offset
     unsigned char directory[16];
     if (!ReadAt(file, length, base + offset, directory, sizeof directory))
         return 0;
-    unsigned count = LoadU16(directory + 12) + LoadU16(directory + 14);
-    for (unsigned i = 0; i < count; ++i) {
-        unsigned char entry[8];
-        if (!ReadAt(file, length, base + offset + 16 + int64_t{8} * i, entry, sizeof entry))
-            return 0;
-        if (id == 0 || LoadU32(entry) == id)
-            return LoadU32(entry + 4);
+    // The entries in one read: a crafted count asks for up to 131,070 of them.
+    std::vector<unsigned char> entries(size_t{8} * (LoadU16(directory + 12) + LoadU16(directory + 14)));
+    if (!ReadAt(file, length, base + offset + 16, entries.data(), entries.size()))
+        return 0;
+    for (size_t at = 0; at < entries.size(); at += 8) {
+        if (id == 0 || LoadU32(&entries[at]) == id)
+            return LoadU32(&entries[at + 4]);
     }
     return 0;
 }

@@ -16,7 +16,7 @@ cmake --build --preset fuzz -j "$(nproc)" >/dev/null
 scripts/make-fuzz-seeds.sh "$out/seeds"
 
 status=0
-for harness in archive_walk rct_load setting_keys section_lists transfer_lines destination; do
+for harness in archive_walk rct_load setting_keys section_lists transfer_lines destination pe_file; do
     corpus=$out/corpus/$harness
     crashes=$out/crashes/$harness
     mkdir -p "$corpus" "$crashes"

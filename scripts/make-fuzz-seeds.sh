@@ -10,7 +10,7 @@ if [ ! -x "$pack" ]; then
     cmake --build --preset native -j "$(nproc)" --target varnok-pack >/dev/null
 fi
 rm -rf "$dir"
-mkdir -p "$dir"/{archive_walk,rct_load,setting_keys,section_lists,transfer_lines,destination}
+mkdir -p "$dir"/{archive_walk,rct_load,setting_keys,section_lists,transfer_lines,destination,pe_file}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -59,3 +59,31 @@ done
 for text in 'D:\Games\Maker\Game' 'D:/Games//x' '\\server\share' 'Games\' 'C:\' '\x83\x5c\x83\x5c\Game'; do
     printf "\\x0$((n++ % 8))$text" >"$dir/destination/$n"
 done
+
+# Program files: a PE32 and a PE32+ whose one section holds a manifest
+# resource, bare, carrying the small archive, and that signed.
+python3 - "$dir/pe_file" "$dir/archive_walk/small6.arc" <<'PY'
+import struct, sys
+out, archive = sys.argv[1], open(sys.argv[2], "rb").read()
+for plus in (False, True):
+    pe = bytearray(0x400)
+    manifest = b'<assembly>\n  <assemblyIdentity name="Pelladrover.exe"/>\n</assembly>'
+    opt, d = 0x58, 0x58 + (112 if plus else 96)
+    s, r = opt + (240 if plus else 224), 0x200
+    for at, value in [(0, 0x5A4D), (0x3C, 0x40), (0x40, 0x4550), (0x44, (0x8664 if plus else 0x14C) | 1 << 16),
+                      (0x54, (240 if plus else 224) | 0x0102 << 16), (opt, 0x20B if plus else 0x10B), (opt + 60, 0x200),
+                      (d - 4, 16), (d + 16, 0x1000), (d + 20, 0x200), (s + 8, 0x200), (s + 12, 0x1000),
+                      (s + 16, 0x200), (s + 20, r), (r + 12, 1 << 16), (r + 16, 24), (r + 20, 0x80000018),
+                      (r + 0x24, 1 << 16), (r + 0x28, 1), (r + 0x2C, 0x80000030), (r + 0x3C, 1 << 16),
+                      (r + 0x40, 0x411), (r + 0x44, 0x48), (r + 0x48, 0x1058), (r + 0x4C, len(manifest))]:
+        struct.pack_into("<I", pe, at, value)
+    pe[r + 0x58:r + 0x58 + len(manifest)] = manifest
+    carrying = pe + archive + struct.pack("<I", len(pe))
+    carrying += bytes(-len(carrying) % 8)
+    signed = bytearray(carrying)
+    struct.pack_into("<II", signed, d + 32, len(signed), 16)
+    signed += struct.pack("<IHH", 16, 0x0200, 2) + bytes(8)
+    name = "pe32plus" if plus else "pe32"
+    for suffix, data in (("", pe), ("-carrying", carrying), ("-signed", signed)):
+        open(f"{out}/{name}{suffix}.exe", "wb").write(data)
+PY
