@@ -24,7 +24,10 @@ trap 'wine_session_stop; rm -rf "$work"' EXIT
 cp -r demo/game "$work/game"
 mkdir -p "$work/game/data"
 head -c 3000000 /dev/urandom > "$work/game/data/movie.bin"
-"$pack" pack --no-uninstaller -o "$work/instdat.arc" "$work/game" >/dev/null
+# The demo game lacks its program here, which pack warns about: its words
+# are shown only when it fails.
+"$pack" pack --no-uninstaller -o "$work/instdat.arc" "$work/game" >"$work/pack.log" 2>&1 ||
+    { cat "$work/pack.log" >&2; exit 1; }
 
 "$WINE64" "$show" "Z:$work/instdat.arc" "Z:$work/out" 20 "Z:$work/ready" &
 pid=$!
