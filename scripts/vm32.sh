@@ -212,12 +212,31 @@ vm_stop() {  # SPOOL
     grep -q 'vm32: powering off' "$1/console.log" || die "the machine ended without a clean power-off (console: $1/console.log)"
 }
 
+# Jobs whose host side is gone (a test runner's SIGKILL skips the trap
+# below) are cancelled, so that they hold up no later job, and their files
+# removed once they have ended. A job's id begins with its host process's id.
+cancel_orphans() {  # SPOOL
+    local f id host
+    for f in "$1"/*.job "$1"/*.run; do
+        [ -e "$f" ] || continue
+        id=${f%.*} host=${f##*/}
+        kill -0 "${host%%.*}" 2>/dev/null && continue
+        if [ -e "$id.status" ]; then
+            rm -f "$id.run" "$id.out" "$id.status" "$id.cancel"
+        else
+            rm -f "$id.job"
+            touch "$id.cancel"
+        fi
+    done
+}
+
 # exec SPOOL COMMAND...: the command becomes a job file the machine runs in
 # turn; its output file is followed until its status file appears.
 vm_exec() {
     local spool=$1
     shift
     running "$spool" || die "no machine runs on $spool (scripts/vm32.sh start)"
+    cancel_orphans "$spool"
     local id=$$.$RANDOM limit=${VARNOK_VM32_TIMEOUT:-1800}
     local job=$spool/$id
     trap 'touch "$job.cancel"; exit 143' TERM INT
