@@ -69,7 +69,9 @@ build_base() {
     # apt's own words are parsed below: not in the caller's language.
     LC_ALL=C chroot "$rootfs" /bin/sh -eu -c "
         dpkg --add-architecture i386
-        apt-get update -q
+        # As in install-deps: a mirror mid-sync fails an index now and then.
+        apt-get update -q || { sleep 15; apt-get update -q; } || { sleep 15; apt-get update -q; } ||
+            echo 'vm32: apt-get update failed 3 times; installing from the indexes it has'
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $(echo $suite_packages)
         sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
         locale-gen
