@@ -66,6 +66,13 @@ msg=$(win extract "$(wpath "$work/unsafe.arc")" "$(wpath "$work/u2")"); wc=$?
 [ $lc = 1 ] && [ $wc = 1 ] && grep -q "would leave the destination folder" <<<"$msg" || fail "unsafe name: $lc/$wc $msg"
 [ -e "$work/evil.txt" ] && fail "unsafe name escaped"
 
+# A link planted in the destination is refused, and nothing is written
+# through it.
+mkdir -p "$work/linked" "$work/elsewhere" && ln -s "$work/elsewhere" "$work/linked/音楽"
+msg=$(win extract "$(wpath "$work/linux.arc")" "$(wpath "$work/linked")"); wc=$?
+[ $wc = 1 ] && grep -q "links in the destination are not followed" <<<"$msg" || fail "planted link: $wc $msg"
+[ -z "$(ls -A "$work/elsewhere")" ] || fail "planted link: written through"
+
 # A folder dropped on the program: FOLDER_setup.exe beside it, behind the
 # installer and with the uninstaller beside the program; it starts to its
 # launcher.

@@ -1,84 +1,144 @@
 #include "tools/varnok-pack/host/files_below.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
+#include <vector>
+
+#include "shell/win_handles.h"
 #include "tools/varnok-pack/host/host_files.h"
 #include "tools/varnok-pack/host/wide_text_win.h"
 
 namespace {
 
-// A level that is a reparse point (a junction, a symbolic link, a mount
-// point) is refused; a missing one is made when `make`. The check and the
-// use are two calls: what this guards against is a link planted before the
-// extraction, not one swapped in while it runs.
-bool CheckLevel(const std::string& path, bool folder, bool make, std::string& error) {
-    std::wstring wide = WidePath(path);
-    DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES && folder && make) {
-        if (!CreateDirectoryW(wide.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-            error = "'" + path + "': " + SystemMessage(GetLastError());
-            return false;
-        }
-        attributes = GetFileAttributesW(wide.c_str());
-    }
-    if (attributes == INVALID_FILE_ATTRIBUTES && !folder)
-        return true;  // a file still to be made
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        error = "'" + path + "': " + SystemMessage(GetLastError());
-        return false;
-    }
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || folder != ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
-        error = "'" + path + "' is a link or " + (folder ? "no folder" : "a folder") +
-                "; links in the destination are not followed";
-        return false;
-    }
-    return true;
+std::string LinkRefusal(const std::string& path, bool folder) {
+    return "'" + path + "' is a link or " + (folder ? "no folder" : "a folder") +
+           "; links in the destination are not followed";
 }
 
-// Every level of `relative` below root checked; the last one as a file
-// unless `folder`.
-bool CheckLevels(const std::string& root, const std::string& relative, bool folder, bool make, std::string& error) {
+// Attributes read through the handle, with the name's link bit added:
+// Wine reports a link only by its name. A failure reads as a link, so that
+// it is refused.
+DWORD OpenedAttributes(HANDLE handle, const std::wstring& path) {
+    BY_HANDLE_FILE_INFORMATION info;
+    DWORD byName = GetFileAttributesW(path.c_str());
+    if (!GetFileInformationByHandle(handle, &info) || byName == INVALID_FILE_ATTRIBUTES)
+        return FILE_ATTRIBUTE_REPARSE_POINT;
+    return info.dwFileAttributes | (byName & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// The level itself, never a link's target, held without delete sharing so
+// that nobody can rename it or put a link in its place while it is held.
+UniqueHandle OpenLevel(const std::wstring& path) {
+    return OwnFile(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// Every folder level of `relative` below root, its last level only when
+// `throughLast`, opened in turn and held in `held`; missing ones are made
+// when `make`. A level that is a reparse point (a junction, a symbolic
+// link, a mount point) or no folder is refused.
+bool HoldLevels(const std::string& root, const std::string& relative, bool throughLast, bool make,
+                std::vector<UniqueHandle>& held, std::string& error) {
     for (size_t end = relative.find('/');; end = relative.find('/', end + 1)) {
         bool last = end == std::string::npos;
-        if (!CheckLevel(JoinPath(root, relative.substr(0, end)), folder || !last, make, error))
+        if (last && !throughLast)
+            return true;
+        std::string path = JoinPath(root, relative.substr(0, end));
+        std::wstring wide = WidePath(path);
+        UniqueHandle level = OpenLevel(wide);
+        DWORD code = GetLastError();
+        if (!level && make && (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)) {
+            if (!CreateDirectoryW(wide.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+                error = "'" + path + "': " + SystemMessage(GetLastError());
+                return false;
+            }
+            level = OpenLevel(wide);
+            code = GetLastError();
+        }
+        if (!level) {
+            error = "'" + path + "': " + SystemMessage(code);
             return false;
+        }
+        DWORD attributes = OpenedAttributes(level.get(), wide);
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            error = LinkRefusal(path, true);
+            return false;
+        }
+        held.push_back(std::move(level));
         if (last)
             return true;
     }
 }
 
+// The file `relative` opened with `access` and `disposition`, in folders
+// held while it opens, never through a link; null with the reason.
+UniqueHandle OpenFileBelow(const std::string& root, const std::string& relative, DWORD access, DWORD disposition,
+                           std::string& error) {
+    std::vector<UniqueHandle> held;
+    if (!HoldLevels(root, relative, false, false, held, error))
+        return nullptr;
+    std::string path = JoinPath(root, relative);
+    std::wstring wide = WidePath(path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+        error = LinkRefusal(path, false);
+        return nullptr;
+    }
+    UniqueHandle file = OwnFile(CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
+        error = "'" + path + "': " + SystemMessage(GetLastError());
+        return nullptr;
+    }
+    if (OpenedAttributes(file.get(), wide) & FILE_ATTRIBUTE_REPARSE_POINT) {
+        error = LinkRefusal(path, false);
+        return nullptr;
+    }
+    return file;
+}
+
 }  // namespace
 
 bool MakeFoldersBelow(const std::string& root, const std::string& relative, std::string& error) {
-    return relative.empty() || CheckLevels(root, relative, true, true, error);
+    std::vector<UniqueHandle> held;
+    return relative.empty() || HoldLevels(root, relative, true, true, held, error);
 }
 
 FILE* CreateFileBelow(const std::string& root, const std::string& relative, std::string& error) {
-    if (!CheckLevels(root, relative, false, false, error))
-        return nullptr;
-    FILE* file = OpenPath(JoinPath(root, relative), "wb");
+    UniqueHandle file = OpenFileBelow(root, relative, GENERIC_WRITE, CREATE_ALWAYS, error);
     if (!file)
-        error = "'" + JoinPath(root, relative) + "': " + SystemMessage(GetLastError());
-    return file;
+        return nullptr;
+    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_BINARY | _O_WRONLY);
+    if (descriptor == -1) {
+        error = "'" + JoinPath(root, relative) + "': no file descriptor left";
+        return nullptr;
+    }
+    file.release();
+    FILE* stream = _fdopen(descriptor, "wb");
+    if (!stream) {
+        error = "'" + JoinPath(root, relative) + "': no stream left";
+        _close(descriptor);
+    }
+    return stream;
 }
 
 bool SetLastWriteTimeBelow(const std::string& root, const std::string& relative, uint64_t fileTime) {
     std::string error;
-    if (!CheckLevels(root, relative, false, false, error))
-        return false;
-    HANDLE file = CreateFileW(WidePath(JoinPath(root, relative)).c_str(), FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
+    UniqueHandle file = OpenFileBelow(root, relative, FILE_WRITE_ATTRIBUTES, OPEN_EXISTING, error);
     FILETIME t{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
-    bool ok = SetFileTime(file, nullptr, nullptr, &t) != 0;
-    CloseHandle(file);
-    return ok;
+    return file && SetFileTime(file.get(), nullptr, nullptr, &t) != 0;
 }
 
 void RemoveFileBelow(const std::string& root, const std::string& relative) {
+    std::vector<UniqueHandle> held;
     std::string error;
-    if (CheckLevels(root, relative, false, false, error))
-        DeleteFileW(WidePath(JoinPath(root, relative)).c_str());
+    if (!HoldLevels(root, relative, false, false, held, error))
+        return;
+    std::wstring wide = WidePath(JoinPath(root, relative));
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+        DeleteFileW(wide.c_str());
 }
