@@ -14,6 +14,10 @@
 // True when the path exists and is a reparse point itself.
 bool IsReparsePoint(const char* path);
 
+// True when what the handle opened is a reparse point, or cannot be told
+// (read as one, so that it is refused); `isFolder`, when given, is set.
+bool HandleIsReparsePoint(HANDLE handle, bool* isFolder = nullptr);
+
 // Holds the folders from a root down to the folder that is being written
 // into, each opened without following a link and not shareable for delete,
 // so that none can be replaced by a link while it is held. The chain of the

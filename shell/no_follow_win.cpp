@@ -7,9 +7,7 @@
 
 #include "shell/mbtext.h"
 
-namespace {
-
-bool HandleIsReparsePoint(HANDLE handle, bool* isFolder = nullptr) {
+bool HandleIsReparsePoint(HANDLE handle, bool* isFolder) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(handle, &info))
         return true;
@@ -17,6 +15,8 @@ bool HandleIsReparsePoint(HANDLE handle, bool* isFolder = nullptr) {
         *isFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
+
+namespace {
 
 // The link itself is opened, never its target; the name is checked too, for
 // systems that follow a link all the same.

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "shell/no_follow.h"
 #include "shell/win_handles.h"
 #include "tools/varnok-pack/host/host_files.h"
 #include "tools/varnok-pack/host/wide_text_win.h"
@@ -17,15 +18,12 @@ std::string LinkRefusal(const std::string& path, bool folder) {
            "; links in the destination are not followed";
 }
 
-// Attributes read through the handle, with the name's link bit added:
-// Wine reports a link only by its name. A failure reads as a link, so that
-// it is refused.
-DWORD OpenedAttributes(HANDLE handle, const std::wstring& path) {
-    BY_HANDLE_FILE_INFORMATION info;
+// True when the opened level is a link, by its handle or by its name: Wine
+// reports a link only by its name. `isFolder`, when given, is set.
+bool IsLink(HANDLE handle, const std::wstring& path, bool* isFolder = nullptr) {
     DWORD byName = GetFileAttributesW(path.c_str());
-    if (!GetFileInformationByHandle(handle, &info) || byName == INVALID_FILE_ATTRIBUTES)
-        return FILE_ATTRIBUTE_REPARSE_POINT;
-    return info.dwFileAttributes | (byName & FILE_ATTRIBUTE_REPARSE_POINT);
+    return HandleIsReparsePoint(handle, isFolder) || byName == INVALID_FILE_ATTRIBUTES ||
+           (byName & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // The level itself, never a link's target, held without delete sharing so
@@ -61,8 +59,8 @@ bool HoldLevels(const std::string& root, const std::string& relative, bool throu
             error = "'" + path + "': " + SystemMessage(code);
             return false;
         }
-        DWORD attributes = OpenedAttributes(level.get(), wide);
-        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        bool isFolder = false;
+        if (IsLink(level.get(), wide, &isFolder) || !isFolder) {
             error = LinkRefusal(path, true);
             return false;
         }
@@ -93,7 +91,7 @@ UniqueHandle OpenFileBelow(const std::string& root, const std::string& relative,
         error = "'" + path + "': " + SystemMessage(GetLastError());
         return nullptr;
     }
-    if (OpenedAttributes(file.get(), wide) & FILE_ATTRIBUTE_REPARSE_POINT) {
+    if (IsLink(file.get(), wide)) {
         error = LinkRefusal(path, false);
         return nullptr;
     }
