@@ -26,6 +26,13 @@ bool IsLink(HANDLE handle, const std::wstring& path, bool* isFolder = nullptr) {
            (byName & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// True when an existing name is a link or a folder: no file is made,
+// opened or removed there.
+bool NameIsLinkOrFolder(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+}
+
 // The level itself, never a link's target, held without delete sharing so
 // that nobody can rename it or put a link in its place while it is held.
 UniqueHandle OpenLevel(const std::wstring& path) {
@@ -79,9 +86,7 @@ UniqueHandle OpenFileBelow(const std::string& root, const std::string& relative,
         return nullptr;
     std::string path = JoinPath(root, relative);
     std::wstring wide = WidePath(path);
-    DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+    if (NameIsLinkOrFolder(wide)) {
         error = LinkRefusal(path, false);
         return nullptr;
     }
@@ -136,7 +141,6 @@ void RemoveFileBelow(const std::string& root, const std::string& relative) {
     if (!HoldLevels(root, relative, false, false, held, error))
         return;
     std::wstring wide = WidePath(JoinPath(root, relative));
-    DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+    if (!NameIsLinkOrFolder(wide))
         DeleteFileW(wide.c_str());
 }
